@@ -1,0 +1,79 @@
+#include "CliApp.h"
+
+#include <functional>
+#include <map>
+
+#include "StoreCommands.h"
+#include "StreamPrompt.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: corvane-cli COMMAND ARGS...\n"
+    "  create DIR\n"
+    "  list DIR\n"
+    "  bars DIR SYMBOL\n"
+    "  add DIR SYMBOL [NAME] [--periodicity D|W|M]\n"
+    "  delete DIR SYMBOL...\n"
+    "  rename DIR SYMBOL NEWSYMBOL NEWNAME\n";
+
+struct CommandSpec {
+    std::size_t minWords;
+    std::size_t maxWords;
+    std::set<std::string> valueOptions;
+    std::function<int(const CommandLine&, CliContext&)> run;
+};
+
+const std::map<std::string, CommandSpec>& Commands() {
+    constexpr std::size_t kAny = SIZE_MAX;
+    static const std::map<std::string, CommandSpec> commands = {
+        {"create", {1, 1, {}, CreateCommand}},
+        {"list", {1, 1, {}, ListCommand}},
+        {"bars", {2, 2, {}, BarsCommand}},
+        {"add", {2, 3, {"--periodicity"}, AddCommand}},
+        {"delete", {2, kAny, {}, DeleteCommand}},
+        {"rename", {4, 4, {}, RenameCommand}},
+    };
+    return commands;
+}
+
+bool ValidPeriodicity(const CommandLine& line) {
+    const auto value = line.Value("--periodicity");
+    return !value || *value == "D" || *value == "W" || *value == "M" || *value == "d" ||
+           *value == "w" || *value == "m";
+}
+
+int UsageError(std::ostream& err, const std::string& problem) {
+    err << "corvane-cli: " << problem << '\n' << kUsage;
+    return kExitUsage;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return UsageError(err, "no command given");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        out << kUsage;
+        return kExitOk;
+    }
+    const auto found = Commands().find(args[0]);
+    if (found == Commands().end()) return UsageError(err, "unknown command " + args[0]);
+    const CommandSpec& spec = found->second;
+
+    std::string problem;
+    const std::vector<std::string> words(args.begin() + 1, args.end());
+    const auto line = CommandLine::Parse(words, spec.valueOptions, {}, problem);
+    if (!line) return UsageError(err, problem);
+    const std::size_t count = line->Positional().size();
+    if (count < spec.minWords || count > spec.maxWords)
+        return UsageError(err, "wrong number of arguments for " + args[0]);
+    if (!ValidPeriodicity(*line)) return UsageError(err, "periodicity must be D, W or M");
+
+    StreamPrompt prompt(err);
+    SystemClock clock;
+    CliContext context{out, err, prompt, clock};
+    return spec.run(*line, context);
+}
+
+}  // namespace corvane

@@ -1,0 +1,141 @@
+#include "StoreCommands.h"
+
+#include <cstdio>
+
+#include "CliApp.h"
+#include "Coding.h"
+#include "StoreMessages.h"
+#include "StoreReader.h"
+#include "StoreWriter.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kAppCaption = "Corvane";
+
+std::string InUseMessage(const std::string& directory) {
+    return "Directory " + directory + " is in use by other application.";
+}
+
+void Warn(CliContext& context, const std::string& text) {
+    context.prompt.Show(text, kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+}
+
+// Numbers as "%.9g" whatever the user's locale: other programs parse them.
+std::string FormatNumber(float value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
+    return buffer;
+}
+
+bool OpenForUpdate(StoreWriter& writer, const std::string& directory, CliContext& context) {
+    if (writer.Open(directory) == Result::Ok) return true;
+    Warn(context, InUseMessage(directory));
+    return false;
+}
+
+}  // namespace
+
+int CreateCommand(const CommandLine& line, CliContext& context) {
+    StoreWriter writer(context.prompt, context.clock);
+    const std::string& directory = line.Positional().at(0);
+    if (writer.CreateDirectory(directory) == Result::Ok) return kExitOk;
+    Warn(context, InUseMessage(directory));
+    return kExitFailure;
+}
+
+int ListCommand(const CommandLine& line, CliContext& context) {
+    StoreReader reader(context.prompt);
+    const std::string& directory = line.Positional().at(0);
+    if (reader.Open(directory) != Result::Ok) {
+        Warn(context, "Can not open data directory " + directory + ".");
+        return kExitFailure;
+    }
+    while (reader.GetRemainingSecurities() > 0) {
+        reader.NextSecurity();
+        context.out << reader.GetSymbol() << '\t' << reader.GetName() << '\t'
+                    << reader.GetPeriodicity() << '\t' << ToLongDate(reader.GetFirstDate()) << '\t'
+                    << ToLongDate(reader.GetLastDate()) << '\t' << reader.GetPriceFileName()
+                    << '\n';
+    }
+    reader.Close();
+    return kExitOk;
+}
+
+int BarsCommand(const CommandLine& line, CliContext& context) {
+    StoreReader reader(context.prompt);
+    const std::string& directory = line.Positional().at(0);
+    if (reader.Open(directory) != Result::Ok) {
+        Warn(context, "Can not open data directory " + directory + ".");
+        return kExitFailure;
+    }
+    if (reader.OpenPriceFileBySymbol(line.Positional().at(1)) != Result::Ok) {
+        reader.Close();
+        return kExitFailure;
+    }
+    while (reader.GetRemainingBars() > 0) {
+        reader.ReadNextBar();
+        const PriceBar& bar = reader.CurrentBar();
+        context.out << ToLongDate(bar.date) << '\t' << FormatNumber(bar.open) << '\t'
+                    << FormatNumber(bar.high) << '\t' << FormatNumber(bar.low) << '\t'
+                    << FormatNumber(bar.close) << '\t' << FormatNumber(bar.volume) << '\t'
+                    << FormatNumber(bar.openInterest) << '\n';
+    }
+    reader.Close();
+    return kExitOk;
+}
+
+int AddCommand(const CommandLine& line, CliContext& context) {
+    const std::string& directory = line.Positional().at(0);
+    const std::string& symbol = line.Positional().at(1);
+    const std::string name = line.Positional().size() > 2 ? line.Positional()[2] : symbol;
+    const char periodicity = line.Value("--periodicity").value_or("D").at(0);
+    StoreWriter writer(context.prompt, context.clock);
+    // A folder that is not yet a data directory becomes one.
+    if (writer.Open(directory) != Result::Ok &&
+        (writer.CreateDirectory(directory) != Result::Ok ||
+         writer.Open(directory) != Result::Ok)) {
+        Warn(context, InUseMessage(directory));
+        return kExitFailure;
+    }
+    const Result result = writer.AddSecurity(symbol, name, periodicity);
+    writer.Close();
+    if (result == Result::Ok) return kExitOk;
+    Warn(context, "Can not add security: " + symbol);
+    return kExitFailure;
+}
+
+int DeleteCommand(const CommandLine& line, CliContext& context) {
+    StoreWriter writer(context.prompt, context.clock);
+    const std::string& directory = line.Positional().at(0);
+    int status = kExitOk;
+    for (std::size_t i = 1; i < line.Positional().size(); ++i) {
+        const std::string& symbol = line.Positional()[i];
+        if (writer.Open(directory) != Result::Ok) {
+            if (i == 1) {
+                Warn(context, InUseMessage(directory));
+                return kExitFailure;
+            }
+            // An earlier deletion took the last entry, and the index files with it.
+            context.prompt.Show(kCanNotFindSecurity + symbol, kStoreCaption, PromptIcon::None,
+                                PromptButtons::Ok);
+            status = kExitFailure;
+            continue;
+        }
+        if (writer.DeleteSecurity(symbol) != Result::Ok) status = kExitFailure;
+        writer.Close();
+    }
+    return status;
+}
+
+int RenameCommand(const CommandLine& line, CliContext& context) {
+    StoreWriter writer(context.prompt, context.clock);
+    const std::string& directory = line.Positional().at(0);
+    if (!OpenForUpdate(writer, directory, context)) return kExitFailure;
+    const auto& words = line.Positional();
+    const Result result = writer.RenameSecurity(words.at(1), words.at(3), words.at(2));
+    writer.Close();
+    return result == Result::Ok ? kExitOk : kExitFailure;
+}
+
+}  // namespace corvane

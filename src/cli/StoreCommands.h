@@ -1,0 +1,26 @@
+#pragma once
+
+#include <ostream>
+
+#include "Clock.h"
+#include "CommandLine.h"
+#include "Prompt.h"
+
+namespace corvane {
+
+struct CliContext {
+    std::ostream& out;
+    std::ostream& err;
+    Prompt& prompt;
+    const Clock& clock;
+};
+
+// The data-directory commands. Each returns the process exit status.
+int CreateCommand(const CommandLine& line, CliContext& context);
+int ListCommand(const CommandLine& line, CliContext& context);
+int BarsCommand(const CommandLine& line, CliContext& context);
+int AddCommand(const CommandLine& line, CliContext& context);
+int DeleteCommand(const CommandLine& line, CliContext& context);
+int RenameCommand(const CommandLine& line, CliContext& context);
+
+}  // namespace corvane

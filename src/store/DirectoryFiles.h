@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace corvane {
+
+inline constexpr const char* kMasterName = "MASTER";
+inline constexpr const char* kEmasterName = "EMASTER";
+inline constexpr const char* kXmasterName = "XMASTER";
+
+// "F<n>.DAT" for a low entry, "F<n>.MWD" for an extended one.
+std::string PriceFileName(std::uint32_t fileNumber, bool extended);
+
+// The path of the file called `name` in `directory`, matched without regard
+// to case (other programs write "Master" or "f1.dat"). When no such file
+// exists the path names it in upper case, the way the store creates files.
+std::filesystem::path FindFile(const std::filesystem::path& directory, const std::string& name);
+
+// Removes a file, ignoring a failure (the caller has nothing better to do).
+void RemoveFileQuietly(const std::filesystem::path& path);
+
+// Case-insensitive comparison of two byte strings, ASCII letters only.
+bool EqualsNoCase(const std::string& a, const std::string& b);
+
+}  // namespace corvane

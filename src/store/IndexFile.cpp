@@ -1,0 +1,59 @@
+#include "IndexFile.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+IndexFile::IndexFile(std::size_t headerSize, std::size_t recordSize)
+    : headerSize_(headerSize), recordSize_(recordSize) {}
+
+bool IndexFile::Open(const std::filesystem::path& path, StoreFile::Mode mode) {
+    return file_.Open(path, mode);
+}
+
+std::uint32_t IndexFile::RecordsPresent() {
+    const std::uint64_t size = file_.Size();
+    if (size <= headerSize_) return 0;
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>((size - headerSize_) / recordSize_, UINT32_MAX));
+}
+
+std::uint32_t IndexFile::ClampCount(std::int64_t storedCount) {
+    const std::uint32_t present = RecordsPresent();
+    if (storedCount < 0 || storedCount > present) return present;
+    return static_cast<std::uint32_t>(storedCount);
+}
+
+bool IndexFile::ReadHeader(std::span<std::uint8_t> header) { return file_.ReadAt(0, header); }
+
+bool IndexFile::WriteHeader(std::span<const std::uint8_t> header) {
+    return file_.WriteAt(0, header);
+}
+
+bool IndexFile::ReadRecord(std::uint32_t index, std::span<std::uint8_t> record) {
+    return file_.ReadAt(OffsetOf(index), record);
+}
+
+bool IndexFile::WriteRecord(std::uint32_t index, std::span<const std::uint8_t> record) {
+    return file_.WriteAt(OffsetOf(index), record);
+}
+
+bool IndexFile::RemoveRecord(std::uint32_t index) {
+    const std::uint32_t present = RecordsPresent();
+    if (index >= present) return false;
+    std::vector<std::uint8_t> record(recordSize_);
+    for (std::uint32_t next = index + 1; next < present; ++next) {
+        if (!ReadRecord(next, record) || !WriteRecord(next - 1, record)) return false;
+    }
+    return file_.Truncate(file_.Size() - recordSize_);
+}
+
+void IndexFile::Rewind() { file_.Seek(headerSize_); }
+
+bool IndexFile::ReadNextRecord(std::span<std::uint8_t> record) { return file_.ReadNext(record); }
+
+std::uint64_t IndexFile::OffsetOf(std::uint32_t index) const {
+    return headerSize_ + static_cast<std::uint64_t>(index) * recordSize_;
+}
+
+}  // namespace corvane

@@ -1,0 +1,116 @@
+#include "PriceFile.h"
+
+#include <algorithm>
+
+#include "Coding.h"
+
+namespace corvane {
+namespace {
+
+namespace p = layout::price;
+
+// u16 0, u16 1 (no records), 24 zero bytes.
+std::array<std::uint8_t, p::kHeaderSize> EmptyHeader() {
+    std::array<std::uint8_t, p::kHeaderSize> header{};
+    EncodeU16(header, p::kCount, 1);
+    return header;
+}
+
+}  // namespace
+
+std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar) {
+    const float fields[p::kFieldCount] = {static_cast<float>(bar.date), bar.open,  bar.high,
+                                          bar.low,                      bar.close, bar.volume,
+                                          bar.openInterest};
+    PriceRecord record{};
+    for (int i = 0; i < p::kFieldCount; ++i) {
+        const auto word = IeeeToMbf(fields[i]);
+        if (!word) return std::nullopt;
+        EncodeU32(record, 4 * static_cast<std::size_t>(i), *word);
+    }
+    return record;
+}
+
+PriceBar DecodePriceRecord(const PriceRecord& record) {
+    auto field = [&](std::size_t i) { return MbfToIeee(DecodeU32(record, 4 * i)); };
+    return PriceBar{TruncateToInt(field(0)), field(1), field(2), field(3),
+                    field(4),                field(5), field(6)};
+}
+
+bool PriceFile::Open(const std::filesystem::path& path, StoreFile::Mode mode) {
+    Close();
+    if (!file_.Open(path, mode)) return false;
+    std::array<std::uint8_t, p::kHeaderSize> header{};
+    const std::uint64_t size = file_.Size();
+    const auto present = static_cast<int>(
+        std::min<std::uint64_t>(size < p::kHeaderSize ? 0 : (size - p::kHeaderSize) / p::kRecordSize,
+                                p::kMaxRecords + 1));
+    int declared = present;
+    if (file_.ReadAt(0, header)) declared = static_cast<std::int16_t>(DecodeU16(header, p::kCount)) - 1;
+    barCount_ = (declared < 0 || declared > present) ? present : declared;
+    remaining_ = barCount_;
+    file_.Seek(p::kHeaderSize);
+    return true;
+}
+
+bool PriceFile::Create(const std::filesystem::path& path) {
+    Close();
+    if (!file_.Open(path, StoreFile::Mode::Create)) return false;
+    if (!file_.WriteAt(0, EmptyHeader())) {
+        Close();
+        return false;
+    }
+    barCount_ = remaining_ = 0;
+    return true;
+}
+
+void PriceFile::Close() {
+    file_.Close();
+    barCount_ = remaining_ = 0;
+}
+
+bool PriceFile::ReadNextBar(PriceBar& bar) {
+    if (remaining_ <= 0) return false;
+    --remaining_;
+    PriceRecord record{};
+    if (!file_.ReadNext(record)) return false;
+    bar = DecodePriceRecord(record);
+    return true;
+}
+
+bool PriceFile::Append(const PriceBar& bar) {
+    if (!IsOpen() || barCount_ >= p::kMaxRecords) return false;
+    const auto record = EncodePriceRecord(bar);
+    if (!record) return false;
+    // The record goes first: if the count cannot be written after it, the
+    // file still reads as it did.
+    if (!file_.WriteAt(OffsetOf(barCount_), *record)) return false;
+    std::array<std::uint8_t, 2> count{};
+    EncodeU16(count, 0, static_cast<std::uint16_t>(barCount_ + 2));
+    if (!file_.WriteAt(p::kCount, count)) return false;
+    ++barCount_;
+    return true;
+}
+
+bool PriceFile::OverwriteLast(const PriceBar& bar) {
+    if (!IsOpen() || barCount_ == 0) return false;
+    const auto record = EncodePriceRecord(bar);
+    return record && file_.WriteAt(OffsetOf(barCount_ - 1), *record);
+}
+
+std::optional<std::int32_t> PriceFile::FirstBarDate() { return DateOfBar(0); }
+
+std::optional<std::int32_t> PriceFile::LastBarDate() { return DateOfBar(barCount_ - 1); }
+
+std::optional<std::int32_t> PriceFile::DateOfBar(int index) {
+    if (!IsOpen() || index < 0 || index >= barCount_) return std::nullopt;
+    std::array<std::uint8_t, 4> date{};
+    if (!file_.ReadAt(OffsetOf(index), date)) return std::nullopt;
+    return TruncateToInt(MbfToIeee(DecodeU32(date, 0)));
+}
+
+std::uint64_t PriceFile::OffsetOf(int index) {
+    return p::kHeaderSize + static_cast<std::uint64_t>(index) * p::kRecordSize;
+}
+
+}  // namespace corvane

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "Layout.h"
+#include "PriceBar.h"
+#include "StoreFile.h"
+
+namespace corvane {
+
+using PriceRecord = std::array<std::uint8_t, layout::price::kRecordSize>;
+
+// Seven MBF singles; no value when a field is beyond MBF's range.
+std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar);
+PriceBar DecodePriceRecord(const PriceRecord& record);
+
+// One open price file: header, bar count and bar access.
+class PriceFile {
+public:
+    // Opens an existing file. The bar count comes from the header, trusted
+    // only as far as whole records are present.
+    [[nodiscard]] bool Open(const std::filesystem::path& path, StoreFile::Mode mode);
+    // Creates (or truncates) the file and writes the empty header.
+    [[nodiscard]] bool Create(const std::filesystem::path& path);
+    void Close();
+    bool IsOpen() const { return file_.IsOpen(); }
+
+    int BarCount() const { return barCount_; }
+    int RemainingBars() const { return remaining_; }
+    // Reads the next bar in file order; false when none is left.
+    [[nodiscard]] bool ReadNextBar(PriceBar& bar);
+
+    // Refused (false, file unchanged) for an unencodable value or a full file.
+    [[nodiscard]] bool Append(const PriceBar& bar);
+    // Refused (false, file unchanged) for an unencodable value or a file with no bars.
+    [[nodiscard]] bool OverwriteLast(const PriceBar& bar);
+    std::optional<std::int32_t> FirstBarDate();
+    std::optional<std::int32_t> LastBarDate();
+
+private:
+    std::optional<std::int32_t> DateOfBar(int index);
+    static std::uint64_t OffsetOf(int index);
+
+    StoreFile file_;
+    int barCount_ = 0;
+    int remaining_ = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+namespace corvane {
+
+// One open file of a data directory, closed on destruction. Reads and writes
+// at explicit offsets; every write is flushed so that a full disk or a short
+// write shows up as a failed call rather than later, unseen. ReadNext serves
+// sequential reads from a block buffer, which keeps bar-by-bar reading cheap.
+class StoreFile {
+public:
+    enum class Mode { Read, Update, Create };
+
+    StoreFile() = default;
+    ~StoreFile();
+    StoreFile(const StoreFile&) = delete;
+    StoreFile& operator=(const StoreFile&) = delete;
+
+    [[nodiscard]] bool Open(const std::filesystem::path& path, Mode mode);
+    // Returns false when a buffered write could not be completed.
+    bool Close();
+    bool IsOpen() const { return file_ != nullptr; }
+    const std::filesystem::path& Path() const { return path_; }
+
+    std::uint64_t Size();
+    [[nodiscard]] bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
+    [[nodiscard]] bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+    [[nodiscard]] bool Truncate(std::uint64_t size);
+
+    // Sequential reading from the position set by Seek.
+    void Seek(std::uint64_t offset);
+    [[nodiscard]] bool ReadNext(std::span<std::uint8_t> out);
+
+private:
+    void DropReadBuffer();
+
+    std::FILE* file_ = nullptr;
+    std::filesystem::path path_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t bufferPos_ = 0;
+    std::uint64_t nextOffset_ = 0;  // file offset just past buffer_
+};
+
+}  // namespace corvane

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace corvane {
+
+inline constexpr const char* kStoreCaption = "Vaultix";
+inline constexpr const char* kCanNotFindSecurity = "Can not find security: ";
+inline constexpr const char* kCanNotOpenSecurityFile = "Can not open security file.";
+
+}  // namespace corvane

@@ -1,0 +1,100 @@
+#include "StoreReader.h"
+
+#include "Coding.h"
+#include "DirectoryFiles.h"
+#include "IndexRecords.h"
+#include "StoreMessages.h"
+
+namespace corvane {
+namespace {
+
+namespace e = layout::emaster;
+namespace x = layout::xmaster;
+
+}  // namespace
+
+StoreReader::StoreReader(Prompt& prompt) : prompt_(prompt) {}
+
+Result StoreReader::Open(const std::filesystem::path& directory) {
+    Close();
+    directory_ = directory;
+    if (!master_.Open(FindFile(directory, kMasterName), StoreFile::Mode::Read) ||
+        !emaster_.Open(FindFile(directory, kEmasterName), StoreFile::Mode::Read)) {
+        Close();
+        return Result::Failed;
+    }
+    std::array<std::uint8_t, e::kHeaderSize> header{};
+    const bool headerRead = emaster_.ReadHeader(header);
+    lowCount_ = static_cast<int>(emaster_.ClampCount(headerRead ? DecodeU16(header, e::kCount) : -1));
+    remaining_ = lowCount_;
+    emaster_.Rewind();
+
+    if (xmaster_.Open(FindFile(directory, kXmasterName), StoreFile::Mode::Read)) {
+        std::array<std::uint8_t, x::kHeaderSize> xheader{};
+        const std::int64_t stored = xmaster_.ReadHeader(xheader) ? DecodeU32(xheader, x::kCount) : -1;
+        remaining_ += static_cast<int>(xmaster_.ClampCount(stored));
+        xmaster_.Rewind();
+    }
+    return Result::Ok;
+}
+
+void StoreReader::Close() {
+    ClosePriceFile();
+    master_.Close();
+    emaster_.Close();
+    xmaster_.Close();
+    lowCount_ = remaining_ = visited_ = 0;
+    current_ = SecurityRecord{};
+}
+
+bool StoreReader::IsDataDirectory(const std::filesystem::path& directory) {
+    StoreFile file;
+    return file.Open(FindFile(directory, kEmasterName), StoreFile::Mode::Read);
+}
+
+void StoreReader::NextSecurity() {
+    if (remaining_ <= 0) return;
+    if (visited_ < lowCount_) {
+        EmasterRecord record{};
+        if (emaster_.ReadNextRecord(record)) current_ = DecodeEmasterRecord(record);
+    } else {
+        XmasterRecord record{};
+        if (xmaster_.ReadNextRecord(record)) current_ = DecodeXmasterRecord(record);
+    }
+    --remaining_;
+    ++visited_;
+}
+
+Result StoreReader::OpenPriceFileBySymbol(const std::string& symbol) {
+    ClosePriceFile();
+    bool found = false;
+    while (!found && remaining_ > 0) {
+        NextSecurity();
+        found = EqualsNoCase(current_.symbol, symbol);
+    }
+    if (!found) {
+        Show(kCanNotFindSecurity + symbol);
+        return Result::Failed;
+    }
+    if (!priceFile_.Open(FindFile(directory_, GetPriceFileName()), StoreFile::Mode::Read)) {
+        Show(kCanNotOpenSecurityFile);
+        return Result::Failed;
+    }
+    return Result::Ok;
+}
+
+void StoreReader::ClosePriceFile() {
+    priceFile_.Close();
+    bar_ = PriceBar{};
+}
+
+void StoreReader::ReadNextBar() {
+    PriceBar bar;
+    if (priceFile_.ReadNextBar(bar)) bar_ = bar;
+}
+
+void StoreReader::Show(const std::string& text) {
+    prompt_.Show(text, kStoreCaption, PromptIcon::None, PromptButtons::Ok);
+}
+
+}  // namespace corvane

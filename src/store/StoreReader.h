@@ -1,0 +1,78 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "IndexFile.h"
+#include "Layout.h"
+#include "PriceBar.h"
+#include "PriceFile.h"
+#include "Prompt.h"
+#include "Result.h"
+#include "SecurityRecord.h"
+
+namespace corvane {
+
+// Reads a data directory: walks its entries in store order (low entries, then
+// extended ones) and reads one price file at a time from first bar to last.
+// Messages go to the prompt with the caption "Vaultix". Not copyable; files
+// close on destruction, though callers close them explicitly.
+class StoreReader {
+public:
+    explicit StoreReader(Prompt& prompt);
+    StoreReader(const StoreReader&) = delete;
+    StoreReader& operator=(const StoreReader&) = delete;
+
+    // Fails when MASTER or EMASTER cannot be opened; XMASTER is optional.
+    Result Open(const std::filesystem::path& directory);
+    void Close();
+    // EMASTER can be opened for reading (MASTER is not needed for this test).
+    static bool IsDataDirectory(const std::filesystem::path& directory);
+
+    // Advances to the next entry; call only while entries remain.
+    void NextSecurity();
+    int GetRemainingSecurities() const { return remaining_; }
+    const SecurityRecord& CurrentSecurity() const { return current_; }
+    const std::string& GetSymbol() const { return current_.symbol; }
+    const std::string& GetName() const { return current_.name; }
+    char GetPeriodicity() const { return current_.periodicity; }
+    int GetFieldCount() const { return current_.fieldCount; }
+    std::int32_t GetFirstDate() const { return current_.firstDate; }
+    std::int32_t GetLastDate() const { return current_.lastDate; }
+    std::string GetPriceFileName() const { return current_.PriceFileName(); }
+
+    // Searches forward from the current entry only; callers open the reader
+    // right before searching. Shows a message on failure.
+    Result OpenPriceFileBySymbol(const std::string& symbol);
+    void ClosePriceFile();
+    // Reads the next bar; call only while bars remain.
+    void ReadNextBar();
+    int GetBarCount() const { return priceFile_.BarCount(); }
+    int GetRemainingBars() const { return priceFile_.RemainingBars(); }
+    const PriceBar& CurrentBar() const { return bar_; }
+    std::int32_t GetBarDate() const { return bar_.date; }
+    float GetBarOpen() const { return bar_.open; }
+    float GetBarHigh() const { return bar_.high; }
+    float GetBarLow() const { return bar_.low; }
+    float GetBarClose() const { return bar_.close; }
+    float GetBarVolume() const { return bar_.volume; }
+    float GetBarOpenInterest() const { return bar_.openInterest; }
+
+private:
+    void Show(const std::string& text);
+
+    Prompt& prompt_;
+    std::filesystem::path directory_;
+    IndexFile master_{layout::master::kHeaderSize, layout::master::kRecordSize};
+    IndexFile emaster_{layout::emaster::kHeaderSize, layout::emaster::kRecordSize};
+    IndexFile xmaster_{layout::xmaster::kHeaderSize, layout::xmaster::kRecordSize};
+    int lowCount_ = 0;
+    int remaining_ = 0;
+    int visited_ = 0;
+    SecurityRecord current_;
+    PriceFile priceFile_;
+    PriceBar bar_;
+};
+
+}  // namespace corvane
