@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "CliApp.h"
+#include "TempDir.h"
+
+namespace corvane {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = RunCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    std::string Dir() const { return dir_.Path().string(); }
+    test::TempDir dir_;
+};
+
+TEST_F(CliTest, StoreCommandsRoundTrip) {
+    ASSERT_EQ(Cli({"create", Dir()}).status, 0);
+    ASSERT_EQ(Cli({"add", Dir(), "IBM", "Intl Business Machines"}).status, 0);
+    ASSERT_EQ(Cli({"add", Dir(), "EURUSD", "--periodicity", "w"}).status, 0);
+    ASSERT_EQ(Cli({"rename", Dir(), "ibm", "IBM.N", "IBM Corp"}).status, 0);
+
+    const CliRun list = Cli({"list", Dir()});
+    EXPECT_EQ(list.status, 0);
+    // Names are cut to the 16 bytes a low entry holds; dates are two years back.
+    const std::string firstDate = std::to_string(
+        std::stoi(list.out.substr(list.out.find("\tD\t") + 3, 8)));
+    EXPECT_EQ(list.out, "IBM.N\tIBM Corp\tD\t" + firstDate + "\t" + firstDate + "\tF1.DAT\n" +
+                            "EURUSD\tEURUSD\tW\t" + firstDate + "\t" + firstDate + "\tF2.DAT\n");
+    EXPECT_EQ(firstDate.size(), 8u);
+
+    EXPECT_EQ(Cli({"bars", Dir(), "EURUSD"}).out, "");
+    ASSERT_EQ(Cli({"delete", Dir(), "IBM.N", "EURUSD"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "EMASTER"));
+}
+
+TEST_F(CliTest, BarsPrintedInLongDatesAndNineDigits) {
+    test::CopyDirectory(test::TestDataDir() / "metastock/atem-equis-b", dir_.Path());
+    const CliRun bars = Cli({"bars", Dir(), ".N225"});
+    EXPECT_EQ(bars.status, 0);
+    EXPECT_EQ(bars.out.substr(0, bars.out.find('\n')),
+              "19820104\t7718.83984\t7718.83984\t7718.83984\t7718.83984\t0\t0");
+}
+
+TEST_F(CliTest, FailuresGoToStandardErrorWithTheirCaption) {
+    test::CopyDirectory(test::TestDataDir() / "metastock/atem-equis-b", dir_.Path());
+    const CliRun missing = Cli({"bars", Dir(), "NOPE"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Vaultix: Can not find security: NOPE\n");
+    const CliRun partly = Cli({"delete", Dir(), ".DJX", "NOPE"});
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_EQ(partly.err, "Vaultix: Can not find security: NOPE\n");
+    const CliRun notADirectory = Cli({"list", (dir_ / "none").string()});
+    EXPECT_EQ(notADirectory.status, 1);
+    EXPECT_NE(notADirectory.err.find("Corvane: "), std::string::npos);
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"list"},
+        {"bars", Dir()},
+        {"add", Dir(), "X", "--periodicity"},
+        {"add", Dir(), "X", "--periodicity", "Q"},
+        {"rename", Dir(), "A", "B"},
+        {"list", Dir(), "--bogus"},
+    };
+    for (const auto& args : cases) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    }
+    EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+}  // namespace
+}  // namespace corvane
