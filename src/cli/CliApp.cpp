@@ -28,12 +28,9 @@ struct CommandSpec {
 const std::map<std::string, CommandSpec>& Commands() {
     constexpr std::size_t kAny = SIZE_MAX;
     static const std::map<std::string, CommandSpec> commands = {
-        {"create", {1, 1, {}, CreateCommand}},
-        {"list", {1, 1, {}, ListCommand}},
-        {"bars", {2, 2, {}, BarsCommand}},
-        {"add", {2, 3, {"--periodicity"}, AddCommand}},
-        {"delete", {2, kAny, {}, DeleteCommand}},
-        {"rename", {4, 4, {}, RenameCommand}},
+        {"create", {1, 1, {}, CreateCommand}},    {"list", {1, 1, {}, ListCommand}},
+        {"bars", {2, 2, {}, BarsCommand}},        {"add", {2, 3, {"--periodicity"}, AddCommand}},
+        {"delete", {2, kAny, {}, DeleteCommand}}, {"rename", {4, 4, {}, RenameCommand}},
     };
     return commands;
 }

@@ -33,6 +33,8 @@ std::optional<std::string> CommandLine::Value(const std::string& option) const {
     return it->second;
 }
 
-bool CommandLine::Has(const std::string& option) const { return options_.count(option) > 0; }
+bool CommandLine::Has(const std::string& option) const {
+    return options_.count(option) > 0;
+}
 
 }  // namespace corvane

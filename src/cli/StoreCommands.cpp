@@ -28,6 +28,12 @@ std::string FormatNumber(float value) {
     return buffer;
 }
 
+bool OpenForReading(StoreReader& reader, const std::string& directory, CliContext& context) {
+    if (reader.Open(directory) == Result::Ok) return true;
+    Warn(context, "Can not open data directory " + directory + ".");
+    return false;
+}
+
 bool OpenForUpdate(StoreWriter& writer, const std::string& directory, CliContext& context) {
     if (writer.Open(directory) == Result::Ok) return true;
     Warn(context, InUseMessage(directory));
@@ -46,11 +52,7 @@ int CreateCommand(const CommandLine& line, CliContext& context) {
 
 int ListCommand(const CommandLine& line, CliContext& context) {
     StoreReader reader(context.prompt);
-    const std::string& directory = line.Positional().at(0);
-    if (reader.Open(directory) != Result::Ok) {
-        Warn(context, "Can not open data directory " + directory + ".");
-        return kExitFailure;
-    }
+    if (!OpenForReading(reader, line.Positional().at(0), context)) return kExitFailure;
     while (reader.GetRemainingSecurities() > 0) {
         reader.NextSecurity();
         context.out << reader.GetSymbol() << '\t' << reader.GetName() << '\t'
@@ -64,11 +66,7 @@ int ListCommand(const CommandLine& line, CliContext& context) {
 
 int BarsCommand(const CommandLine& line, CliContext& context) {
     StoreReader reader(context.prompt);
-    const std::string& directory = line.Positional().at(0);
-    if (reader.Open(directory) != Result::Ok) {
-        Warn(context, "Can not open data directory " + directory + ".");
-        return kExitFailure;
-    }
+    if (!OpenForReading(reader, line.Positional().at(0), context)) return kExitFailure;
     if (reader.OpenPriceFileBySymbol(line.Positional().at(1)) != Result::Ok) {
         reader.Close();
         return kExitFailure;
@@ -93,8 +91,7 @@ int AddCommand(const CommandLine& line, CliContext& context) {
     StoreWriter writer(context.prompt, context.clock);
     // A folder that is not yet a data directory becomes one.
     if (writer.Open(directory) != Result::Ok &&
-        (writer.CreateDirectory(directory) != Result::Ok ||
-         writer.Open(directory) != Result::Ok)) {
+        (writer.CreateDirectory(directory) != Result::Ok || writer.Open(directory) != Result::Ok)) {
         Warn(context, InUseMessage(directory));
         return kExitFailure;
     }

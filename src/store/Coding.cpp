@@ -6,17 +6,6 @@
 
 namespace corvane {
 
-std::uint16_t DecodeU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-std::uint32_t DecodeU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) |
-           (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
-}
-
 void EncodeU16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
     bytes[offset] = static_cast<std::uint8_t>(value);
     bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
@@ -43,13 +32,6 @@ std::optional<std::uint32_t> IeeeToMbf(float value) {
     return ((exponent + 2) << 24) | (sign << 23) | (bits & 0x7FFFFF);
 }
 
-float MbfToIeee(std::uint32_t word) {
-    const std::uint32_t exponent = word >> 24;
-    if (exponent < 2) return 0.0f;
-    const std::uint32_t sign = (word >> 23) & 1;
-    return std::bit_cast<float>((sign << 31) | ((exponent - 2) << 23) | (word & 0x7FFFFF));
-}
-
 float ToShortDate(std::int32_t date) {
     return static_cast<float>(date >= 10'000'000 ? date - 19'000'000 : date);
 }
@@ -69,15 +51,6 @@ void EncodeText(std::span<std::uint8_t> bytes, std::size_t offset, std::size_t w
     const std::size_t length = std::min(width, text.size());
     std::memset(bytes.data() + offset, 0, width);
     std::memcpy(bytes.data() + offset, text.data(), length);
-}
-
-}  // namespace corvane
-
-namespace corvane {
-
-std::int32_t TruncateToInt(float value) {
-    if (!(value > -2147483648.0f && value < 2147483648.0f)) return 0;
-    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace corvane

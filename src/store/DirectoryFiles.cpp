@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <system_error>
 
-
 namespace corvane {
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string AsciiUpper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](char c) { return AsciiUpper(c); });
@@ -17,7 +18,10 @@ std::string AsciiUpper(std::string text) {
 }  // namespace
 
 std::string PriceFileName(std::uint32_t fileNumber, bool extended) {
-    return "F" + std::to_string(fileNumber) + (extended ? ".MWD" : ".DAT");
+    std::string name = "F";
+    name += std::to_string(fileNumber);
+    name += extended ? ".MWD" : ".DAT";
+    return name;
 }
 
 std::filesystem::path FindFile(const std::filesystem::path& directory, const std::string& name) {
@@ -38,9 +42,9 @@ void RemoveFileQuietly(const std::filesystem::path& path) {
 }
 
 bool EqualsNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiUpper(x) == AsciiUpper(y);
+           });
 }
 
 }  // namespace corvane

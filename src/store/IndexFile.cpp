@@ -24,7 +24,9 @@ std::uint32_t IndexFile::ClampCount(std::int64_t storedCount) {
     return static_cast<std::uint32_t>(storedCount);
 }
 
-bool IndexFile::ReadHeader(std::span<std::uint8_t> header) { return file_.ReadAt(0, header); }
+bool IndexFile::ReadHeader(std::span<std::uint8_t> header) {
+    return file_.ReadAt(0, header);
+}
 
 bool IndexFile::WriteHeader(std::span<const std::uint8_t> header) {
     return file_.WriteAt(0, header);
@@ -48,9 +50,13 @@ bool IndexFile::RemoveRecord(std::uint32_t index) {
     return file_.Truncate(file_.Size() - recordSize_);
 }
 
-void IndexFile::Rewind() { file_.Seek(headerSize_); }
+void IndexFile::Rewind() {
+    file_.Seek(headerSize_);
+}
 
-bool IndexFile::ReadNextRecord(std::span<std::uint8_t> record) { return file_.ReadNext(record); }
+bool IndexFile::ReadNextRecord(std::span<std::uint8_t> record) {
+    return file_.ReadNext(record);
+}
 
 std::uint64_t IndexFile::OffsetOf(std::uint32_t index) const {
     return headerSize_ + static_cast<std::uint64_t>(index) * recordSize_;

@@ -15,7 +15,9 @@ std::uint32_t MbfDate(std::int32_t cyymmdd) {
     return IeeeToMbf(static_cast<float>(cyymmdd)).value_or(0);
 }
 
-std::uint8_t Byte(char c) { return static_cast<std::uint8_t>(c); }
+std::uint8_t Byte(char c) {
+    return static_cast<std::uint8_t>(c);
+}
 
 void SetXmasterDates(XmasterRecord& record, std::int32_t first, std::int32_t last) {
     const auto firstLong = static_cast<std::uint32_t>(ToLongDate(first));

@@ -19,8 +19,12 @@ std::array<std::uint8_t, p::kHeaderSize> EmptyHeader() {
 }  // namespace
 
 std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar) {
-    const float fields[p::kFieldCount] = {static_cast<float>(bar.date), bar.open,  bar.high,
-                                          bar.low,                      bar.close, bar.volume,
+    const float fields[p::kFieldCount] = {static_cast<float>(bar.date),
+                                          bar.open,
+                                          bar.high,
+                                          bar.low,
+                                          bar.close,
+                                          bar.volume,
                                           bar.openInterest};
     PriceRecord record{};
     for (int i = 0; i < p::kFieldCount; ++i) {
@@ -31,22 +35,16 @@ std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar) {
     return record;
 }
 
-PriceBar DecodePriceRecord(const PriceRecord& record) {
-    auto field = [&](std::size_t i) { return MbfToIeee(DecodeU32(record, 4 * i)); };
-    return PriceBar{TruncateToInt(field(0)), field(1), field(2), field(3),
-                    field(4),                field(5), field(6)};
-}
-
 bool PriceFile::Open(const std::filesystem::path& path, StoreFile::Mode mode) {
     Close();
     if (!file_.Open(path, mode)) return false;
     std::array<std::uint8_t, p::kHeaderSize> header{};
     const std::uint64_t size = file_.Size();
-    const auto present = static_cast<int>(
-        std::min<std::uint64_t>(size < p::kHeaderSize ? 0 : (size - p::kHeaderSize) / p::kRecordSize,
-                                p::kMaxRecords + 1));
+    const auto present = static_cast<int>(std::min<std::uint64_t>(
+        size < p::kHeaderSize ? 0 : (size - p::kHeaderSize) / p::kRecordSize, p::kMaxRecords + 1));
     int declared = present;
-    if (file_.ReadAt(0, header)) declared = static_cast<std::int16_t>(DecodeU16(header, p::kCount)) - 1;
+    if (file_.ReadAt(0, header))
+        declared = static_cast<std::int16_t>(DecodeU16(header, p::kCount)) - 1;
     barCount_ = (declared < 0 || declared > present) ? present : declared;
     remaining_ = barCount_;
     file_.Seek(p::kHeaderSize);
@@ -69,15 +67,6 @@ void PriceFile::Close() {
     barCount_ = remaining_ = 0;
 }
 
-bool PriceFile::ReadNextBar(PriceBar& bar) {
-    if (remaining_ <= 0) return false;
-    --remaining_;
-    PriceRecord record{};
-    if (!file_.ReadNext(record)) return false;
-    bar = DecodePriceRecord(record);
-    return true;
-}
-
 bool PriceFile::Append(const PriceBar& bar) {
     if (!IsOpen() || barCount_ >= p::kMaxRecords) return false;
     const auto record = EncodePriceRecord(bar);
@@ -98,9 +87,13 @@ bool PriceFile::OverwriteLast(const PriceBar& bar) {
     return record && file_.WriteAt(OffsetOf(barCount_ - 1), *record);
 }
 
-std::optional<std::int32_t> PriceFile::FirstBarDate() { return DateOfBar(0); }
+std::optional<std::int32_t> PriceFile::FirstBarDate() {
+    return DateOfBar(0);
+}
 
-std::optional<std::int32_t> PriceFile::LastBarDate() { return DateOfBar(barCount_ - 1); }
+std::optional<std::int32_t> PriceFile::LastBarDate() {
+    return DateOfBar(barCount_ - 1);
+}
 
 std::optional<std::int32_t> PriceFile::DateOfBar(int index) {
     if (!IsOpen() || index < 0 || index >= barCount_) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "Coding.h"
 #include "Layout.h"
 #include "PriceBar.h"
 #include "StoreFile.h"
@@ -15,7 +16,11 @@ using PriceRecord = std::array<std::uint8_t, layout::price::kRecordSize>;
 
 // Seven MBF singles; no value when a field is beyond MBF's range.
 std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar);
-PriceBar DecodePriceRecord(const PriceRecord& record);
+inline PriceBar DecodePriceRecord(const PriceRecord& record) {
+    auto field = [&](std::size_t i) { return MbfToIeee(DecodeU32(record, 4 * i)); };
+    return PriceBar{
+        TruncateToInt(field(0)), field(1), field(2), field(3), field(4), field(5), field(6)};
+}
 
 // One open price file: header, bar count and bar access.
 class PriceFile {
@@ -30,8 +35,15 @@ public:
 
     int BarCount() const { return barCount_; }
     int RemainingBars() const { return remaining_; }
-    // Reads the next bar in file order; false when none is left.
-    [[nodiscard]] bool ReadNextBar(PriceBar& bar);
+    // Reads the next bar in file order; false, bar untouched, when none is left.
+    [[nodiscard]] bool ReadNextBar(PriceBar& bar) {
+        if (remaining_ <= 0) return false;
+        --remaining_;
+        PriceRecord record;
+        if (!file_.ReadNext(record)) return false;
+        bar = DecodePriceRecord(record);
+        return true;
+    }
 
     // Refused (false, file unchanged) for an unencodable value or a full file.
     [[nodiscard]] bool Append(const PriceBar& bar);

@@ -6,13 +6,16 @@
 namespace corvane {
 namespace {
 
-constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kReadBlock = 128 * 1024;
 
 const char* ModeString(StoreFile::Mode mode) {
     switch (mode) {
-        case StoreFile::Mode::Read: return "rb";
-        case StoreFile::Mode::Update: return "r+b";
-        case StoreFile::Mode::Create: return "w+b";
+        case StoreFile::Mode::Read:
+            return "rb";
+        case StoreFile::Mode::Update:
+            return "r+b";
+        case StoreFile::Mode::Create:
+            return "w+b";
     }
     return "rb";
 }
@@ -23,7 +26,9 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 
 }  // namespace
 
-StoreFile::~StoreFile() { Close(); }
+StoreFile::~StoreFile() {
+    Close();
+}
 
 bool StoreFile::Open(const std::filesystem::path& path, Mode mode) {
     Close();
@@ -75,25 +80,18 @@ void StoreFile::Seek(std::uint64_t offset) {
     nextOffset_ = offset;
 }
 
-bool StoreFile::ReadNext(std::span<std::uint8_t> out) {
+bool StoreFile::Refill(std::size_t needed) {
     if (file_ == nullptr) return false;
-    if (buffer_.size() - bufferPos_ < out.size()) {
-        // Keep the unread tail, then top the buffer up with the next block.
-        std::vector<std::uint8_t> tail(buffer_.begin() + static_cast<long>(bufferPos_),
-                                       buffer_.end());
-        buffer_.resize(tail.size() + kReadBlock);
-        std::memcpy(buffer_.data(), tail.data(), tail.size());
-        std::size_t got = 0;
-        if (SeekTo(file_, nextOffset_))
-            got = std::fread(buffer_.data() + tail.size(), 1, kReadBlock, file_);
-        nextOffset_ += got;
-        buffer_.resize(tail.size() + got);
-        bufferPos_ = 0;
-        if (buffer_.size() < out.size()) return false;
-    }
-    std::memcpy(out.data(), buffer_.data() + bufferPos_, out.size());
-    bufferPos_ += out.size();
-    return true;
+    std::vector<std::uint8_t> tail(buffer_.begin() + static_cast<long>(bufferPos_), buffer_.end());
+    buffer_.resize(tail.size() + kReadBlock);
+    std::memcpy(buffer_.data(), tail.data(), tail.size());
+    std::size_t got = 0;
+    if (SeekTo(file_, nextOffset_))
+        got = std::fread(buffer_.data() + tail.size(), 1, kReadBlock, file_);
+    nextOffset_ += got;
+    buffer_.resize(tail.size() + got);
+    bufferPos_ = 0;
+    return buffer_.size() >= needed;
 }
 
 void StoreFile::DropReadBuffer() {

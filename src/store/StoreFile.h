@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <span>
 #include <vector>
@@ -34,9 +35,17 @@ public:
 
     // Sequential reading from the position set by Seek.
     void Seek(std::uint64_t offset);
-    [[nodiscard]] bool ReadNext(std::span<std::uint8_t> out);
+    [[nodiscard]] bool ReadNext(std::span<std::uint8_t> out) {
+        if (buffer_.size() - bufferPos_ < out.size() && !Refill(out.size())) return false;
+        std::memcpy(out.data(), buffer_.data() + bufferPos_, out.size());
+        bufferPos_ += out.size();
+        return true;
+    }
 
 private:
+    // Keeps the unread tail and tops the buffer up; false when fewer than
+    // `needed` bytes are left in the file.
+    bool Refill(std::size_t needed);
     void DropReadBuffer();
 
     std::FILE* file_ = nullptr;

@@ -25,13 +25,15 @@ Result StoreReader::Open(const std::filesystem::path& directory) {
     }
     std::array<std::uint8_t, e::kHeaderSize> header{};
     const bool headerRead = emaster_.ReadHeader(header);
-    lowCount_ = static_cast<int>(emaster_.ClampCount(headerRead ? DecodeU16(header, e::kCount) : -1));
+    lowCount_ =
+        static_cast<int>(emaster_.ClampCount(headerRead ? DecodeU16(header, e::kCount) : -1));
     remaining_ = lowCount_;
     emaster_.Rewind();
 
     if (xmaster_.Open(FindFile(directory, kXmasterName), StoreFile::Mode::Read)) {
         std::array<std::uint8_t, x::kHeaderSize> xheader{};
-        const std::int64_t stored = xmaster_.ReadHeader(xheader) ? DecodeU32(xheader, x::kCount) : -1;
+        const std::int64_t stored =
+            xmaster_.ReadHeader(xheader) ? DecodeU32(xheader, x::kCount) : -1;
         remaining_ += static_cast<int>(xmaster_.ClampCount(stored));
         xmaster_.Rewind();
     }
@@ -86,11 +88,6 @@ Result StoreReader::OpenPriceFileBySymbol(const std::string& symbol) {
 void StoreReader::ClosePriceFile() {
     priceFile_.Close();
     bar_ = PriceBar{};
-}
-
-void StoreReader::ReadNextBar() {
-    PriceBar bar;
-    if (priceFile_.ReadNextBar(bar)) bar_ = bar;
 }
 
 void StoreReader::Show(const std::string& text) {

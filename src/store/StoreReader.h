@@ -46,8 +46,9 @@ public:
     // right before searching. Shows a message on failure.
     Result OpenPriceFileBySymbol(const std::string& symbol);
     void ClosePriceFile();
-    // Reads the next bar; call only while bars remain.
-    void ReadNextBar();
+    // Reads the next bar; call only while bars remain. A failed read leaves
+    // the previous bar in place.
+    void ReadNextBar() { (void)priceFile_.ReadNextBar(bar_); }
     int GetBarCount() const { return priceFile_.BarCount(); }
     int GetRemainingBars() const { return priceFile_.RemainingBars(); }
     const PriceBar& CurrentBar() const { return bar_; }

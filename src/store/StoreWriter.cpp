@@ -34,7 +34,9 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[(month - 1) % 12];
 }
 
-Result FromBool(bool ok) { return ok ? Result::Ok : Result::Failed; }
+Result FromBool(bool ok) {
+    return ok ? Result::Ok : Result::Failed;
+}
 
 }  // namespace
 
@@ -379,17 +381,25 @@ Result StoreWriter::OpenPriceFileForWrite(const std::string& symbol, bool create
                            : priceFile_.Open(*path, StoreFile::Mode::Update));
 }
 
-void StoreWriter::ClosePriceFile() { priceFile_.Close(); }
+void StoreWriter::ClosePriceFile() {
+    priceFile_.Close();
+}
 
-Result StoreWriter::AppendBar(const PriceBar& bar) { return FromBool(priceFile_.Append(bar)); }
+Result StoreWriter::AppendBar(const PriceBar& bar) {
+    return FromBool(priceFile_.Append(bar));
+}
 
 Result StoreWriter::OverwriteLastBar(const PriceBar& bar) {
     return FromBool(priceFile_.OverwriteLast(bar));
 }
 
-std::optional<std::int32_t> StoreWriter::GetFirstBarDate() { return priceFile_.FirstBarDate(); }
+std::optional<std::int32_t> StoreWriter::GetFirstBarDate() {
+    return priceFile_.FirstBarDate();
+}
 
-std::optional<std::int32_t> StoreWriter::GetLastBarDate() { return priceFile_.LastBarDate(); }
+std::optional<std::int32_t> StoreWriter::GetLastBarDate() {
+    return priceFile_.LastBarDate();
+}
 
 std::optional<std::filesystem::path> StoreWriter::PriceFilePathOf(const std::string& symbol) {
     if (!emaster_.IsOpen()) return std::nullopt;
@@ -404,38 +414,37 @@ std::optional<std::filesystem::path> StoreWriter::PriceFilePathOf(const std::str
 }
 
 std::optional<std::uint32_t> StoreWriter::FindMaster(const std::string& symbol) {
-    MasterRecord record{};
-    for (std::uint32_t i = 0; i < MasterCount(); ++i)
-        if (master_.ReadRecord(i, record) && MasterSymbolMatches(record, symbol)) return i;
-    return std::nullopt;
+    return FindRecord<MasterRecord>(master_, MasterCount(), symbol, MasterSymbolMatches);
 }
 
 std::optional<std::uint32_t> StoreWriter::FindEmaster(const std::string& symbol) {
-    EmasterRecord record{};
-    for (std::uint32_t i = 0; i < EmasterCount(); ++i)
-        if (emaster_.ReadRecord(i, record) && EmasterSymbolMatches(record, symbol)) return i;
-    return std::nullopt;
+    return FindRecord<EmasterRecord>(emaster_, EmasterCount(), symbol, EmasterSymbolMatches);
 }
 
 std::optional<std::uint32_t> StoreWriter::FindXmaster(const std::string& symbol) {
-    XmasterRecord record{};
-    for (std::uint32_t i = 0; i < XmasterCount(); ++i)
-        if (xmaster_.ReadRecord(i, record) && XmasterSymbolMatches(record, symbol)) return i;
-    return std::nullopt;
+    return FindRecord<XmasterRecord>(xmaster_, XmasterCount(), symbol, XmasterSymbolMatches);
 }
 
-std::uint16_t StoreWriter::MasterCount() const { return DecodeU16(masterHeader_, m::kCount); }
+std::uint16_t StoreWriter::MasterCount() const {
+    return DecodeU16(masterHeader_, m::kCount);
+}
 
-std::uint16_t StoreWriter::EmasterCount() const { return DecodeU16(emasterHeader_, e::kCount); }
+std::uint16_t StoreWriter::EmasterCount() const {
+    return DecodeU16(emasterHeader_, e::kCount);
+}
 
-std::uint32_t StoreWriter::XmasterCount() const { return DecodeU32(xmasterHeader_, x::kCount); }
+std::uint32_t StoreWriter::XmasterCount() const {
+    return DecodeU32(xmasterHeader_, x::kCount);
+}
 
 void StoreWriter::SetXmasterCount(std::uint32_t count) {
     EncodeU32(xmasterHeader_, x::kCountCopy, count);
     EncodeU32(xmasterHeader_, x::kCount, count);
 }
 
-bool StoreWriter::HasExtendedEntries() const { return xmaster_.IsOpen() && XmasterCount() > 0; }
+bool StoreWriter::HasExtendedEntries() const {
+    return xmaster_.IsOpen() && XmasterCount() > 0;
+}
 
 Result StoreWriter::NotFound(const std::string& symbol) {
     prompt_.Show(kCanNotFindSecurity + symbol, kStoreCaption, PromptIcon::None, PromptButtons::Ok);

@@ -35,8 +35,8 @@ TEST_F(CliTest, StoreCommandsRoundTrip) {
     const CliRun list = Cli({"list", Dir()});
     EXPECT_EQ(list.status, 0);
     // Names are cut to the 16 bytes a low entry holds; dates are two years back.
-    const std::string firstDate = std::to_string(
-        std::stoi(list.out.substr(list.out.find("\tD\t") + 3, 8)));
+    const std::string firstDate =
+        std::to_string(std::stoi(list.out.substr(list.out.find("\tD\t") + 3, 8)));
     EXPECT_EQ(list.out, "IBM.N\tIBM Corp\tD\t" + firstDate + "\t" + firstDate + "\tF1.DAT\n" +
                             "EURUSD\tEURUSD\tW\t" + firstDate + "\t" + firstDate + "\tF2.DAT\n");
     EXPECT_EQ(firstDate.size(), 8u);

@@ -23,9 +23,9 @@ TEST(InMemorySettingsStoreTest, ReadsBackWhatWasWrittenElseTheDefault) {
 TEST(StreamPromptTest, WritesCaptionAndTextAndGivesTheChosenAnswer) {
     std::ostringstream out;
     StreamPrompt prompt(out);
-    EXPECT_EQ(prompt.Show("Can not open security file.", "Vaultix", PromptIcon::None,
-                          PromptButtons::Ok),
-              PromptAnswer::Ok);
+    EXPECT_EQ(
+        prompt.Show("Can not open security file.", "Vaultix", PromptIcon::None, PromptButtons::Ok),
+        PromptAnswer::Ok);
     EXPECT_EQ(prompt.Show("Overwrite?", "Corvane", PromptIcon::Question, PromptButtons::YesNo),
               PromptAnswer::No);
     EXPECT_EQ(out.str(), "Vaultix: Can not open security file.\nCorvane: Overwrite?\n");

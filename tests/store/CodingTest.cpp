@@ -20,8 +20,10 @@ TEST(MbfTest, KnownEncodingsAndBack) {
         std::uint32_t word;
     };
     const Case cases[] = {
-        {1.0f, Word(0x00, 0x00, 0x00, 0x81)},  {1.5f, Word(0x00, 0x00, 0x40, 0x81)},
-        {10.0f, Word(0x00, 0x00, 0x20, 0x84)}, {-2.5f, Word(0x00, 0x00, 0xA0, 0x82)},
+        {1.0f, Word(0x00, 0x00, 0x00, 0x81)},
+        {1.5f, Word(0x00, 0x00, 0x40, 0x81)},
+        {10.0f, Word(0x00, 0x00, 0x20, 0x84)},
+        {-2.5f, Word(0x00, 0x00, 0xA0, 0x82)},
         {0.0f, 0},
     };
     for (const auto& c : cases) {
@@ -44,10 +46,10 @@ TEST(MbfTest, EveryNormalFloatRoundTrips) {
 }
 
 TEST(MbfTest, ValuesMbfCannotHoldAreRefused) {
-    for (float value : {std::numeric_limits<float>::infinity(),
-                        -std::numeric_limits<float>::infinity(),
-                        std::numeric_limits<float>::quiet_NaN(), 0x1p127f, -0x1.8p127f,
-                        std::numeric_limits<float>::max()}) {
+    for (float value :
+         {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+          std::numeric_limits<float>::quiet_NaN(), 0x1p127f, -0x1.8p127f,
+          std::numeric_limits<float>::max()}) {
         EXPECT_FALSE(IeeeToMbf(value).has_value()) << value;
     }
     EXPECT_TRUE(IeeeToMbf(0x1.fffffep126f).has_value());
@@ -79,8 +81,10 @@ TEST(DateFormTest, ShortAndLongForms) {
         std::int32_t longForm;
     };
     const Case cases[] = {
-        {20050315, 1050315.0f, 20050315}, {19991231, 991231.0f, 19991231},
-        {1050315, 1050315.0f, 20050315},  {991231, 991231.0f, 19991231},
+        {20050315, 1050315.0f, 20050315},
+        {19991231, 991231.0f, 19991231},
+        {1050315, 1050315.0f, 20050315},
+        {991231, 991231.0f, 19991231},
         // The thresholds differ: ToShortDate converts 10,000,000 itself, ToLongDate does not.
         {10000000, -9000000.0f, 29000000},
     };

@@ -131,14 +131,18 @@ TEST_F(OverstatedCountTest, IndexCountsBeyondTheRecordsPresent) {
         bool wide;
     };
     const Case cases[] = {
-        {"EMASTER", 0, 300, false}, {"EMASTER", 0, 0xFFFF, false},
-        {"XMASTER", 14, 9, true},   {"XMASTER", 14, 0xFFFFFFFF, true},
+        {"EMASTER", 0, 300, false},
+        {"EMASTER", 0, 0xFFFF, false},
+        {"XMASTER", 14, 9, true},
+        {"XMASTER", 14, 0xFFFFFFFF, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " count " + std::to_string(c.count));
         const auto original = Bytes(c.file);
-        if (c.wide) SetU32(c.file, c.offset, c.count);
-        else SetU16(c.file, c.offset, static_cast<std::uint16_t>(c.count));
+        if (c.wide)
+            SetU32(c.file, c.offset, c.count);
+        else
+            SetU16(c.file, c.offset, static_cast<std::uint16_t>(c.count));
         const auto entries = Entries();
         EXPECT_EQ(entries.size(), 257u);
         EXPECT_EQ(entries.back().symbol, "S257");

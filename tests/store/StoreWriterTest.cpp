@@ -24,11 +24,14 @@ std::vector<std::uint8_t> Text(const std::string& text, std::size_t width) {
 
 std::vector<std::uint8_t> LittleEndian(std::uint32_t value, std::size_t width) {
     std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < width; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (std::size_t i = 0; i < width; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     return bytes;
 }
 
-std::vector<std::uint8_t> Zeros(std::size_t width) { return std::vector<std::uint8_t>(width, 0); }
+std::vector<std::uint8_t> Zeros(std::size_t width) {
+    return std::vector<std::uint8_t>(width, 0);
+}
 
 class StoreWriterTest : public StoreFixture {};
 
@@ -81,7 +84,8 @@ TEST_F(StoreWriterTest, FirstSecurityRecordsAreByteExact) {
     EXPECT_EQ(U16At("EMASTER", 2), 1);
     EXPECT_EQ(Slice(emaster, 4, 188), Zeros(188));
     const auto record = Slice(emaster, 192, 192);
-    EXPECT_EQ(Slice(record, 0, 11), (std::vector<std::uint8_t>{0, 0, 1, 0, 0, 0, 7, 0, 0, 0x20, 0}));
+    EXPECT_EQ(Slice(record, 0, 11),
+              (std::vector<std::uint8_t>{0, 0, 1, 0, 0, 0, 7, 0, 0, 0x20, 0}));
     EXPECT_EQ(Slice(record, 11, 21), Text("IBM", 21));
     EXPECT_EQ(Slice(record, 32, 28), Text("Intl Business", 28));
     EXPECT_EQ(Slice(record, 60, 4), (std::vector<std::uint8_t>{'D', 0, 0, 0}));
@@ -90,8 +94,8 @@ TEST_F(StoreWriterTest, FirstSecurityRecordsAreByteExact) {
     EXPECT_EQ(DecodeIeee(record, 72), 1030315.0f);
     EXPECT_EQ(Slice(record, 76, 116), Zeros(116));
 
-    EXPECT_THAT(Bytes("F1.DAT"), ElementsAre(0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                             0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_THAT(Bytes("F1.DAT"), ElementsAre(0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                             0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
 }
 
 TEST_F(StoreWriterTest, TwoYearsBackFromALeapDayIsAValidDate) {
@@ -130,8 +134,8 @@ TEST_F(StoreWriterTest, ExtendedEntriesBeginAtThe256thSecurity) {
     EXPECT_EQ(DecodeU16(record, 65), 256);
     EXPECT_EQ(record[70], 0x7F);
     EXPECT_EQ(DecodeU32(record, 80), 20030315u);
-    EXPECT_THAT(Slice(record, 84, 3), ElementsAre(20030315 & 0xFF, (20030315 >> 8) & 0xFF,
-                                                  (20030315 >> 16) & 0xFF));
+    EXPECT_THAT(Slice(record, 84, 3),
+                ElementsAre(20030315 & 0xFF, (20030315 >> 8) & 0xFF, (20030315 >> 16) & 0xFF));
     EXPECT_EQ(DecodeU32(record, 104), 20030315u);
     EXPECT_EQ(DecodeU32(record, 108), 20030315u);
     EXPECT_EQ(DecodeU32(record, 116), 20030315u);

@@ -30,7 +30,8 @@ std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void CopyDirectory(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -39,11 +40,13 @@ void CopyDirectory(const std::filesystem::path& from, const std::filesystem::pat
         const auto target = to / entry.path().filename();
         std::filesystem::copy_file(entry.path(), target,
                                    std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::permissions(target, std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_write);
+        std::filesystem::permissions(
+            target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     }
 }
 
-std::filesystem::path TestDataDir() { return CORVANE_TEST_DATA_DIR; }
+std::filesystem::path TestDataDir() {
+    return CORVANE_TEST_DATA_DIR;
+}
 
 }  // namespace corvane::test

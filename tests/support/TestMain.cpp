@@ -9,8 +9,8 @@
 // Every test process gets its own home and XDG folders, so no test reads or
 // writes the real user's settings and data.
 int main(int argc, char** argv) {
-    const auto home = std::filesystem::temp_directory_path() /
-                      ("corvane-home-" + std::to_string(::getpid()));
+    const auto home =
+        std::filesystem::temp_directory_path() / ("corvane-home-" + std::to_string(::getpid()));
     std::filesystem::create_directories(home / "config");
     std::filesystem::create_directories(home / "data");
     setenv("HOME", home.c_str(), 1);
