@@ -38,6 +38,17 @@ Result FromBool(bool ok) {
     return ok ? Result::Ok : Result::Failed;
 }
 
+// The first of `count` records whose symbol matches; a linear scan, as the
+// index keeps no other order.
+template <typename Record, typename Matcher>
+std::optional<std::uint32_t> FindRecord(IndexFile& file, std::uint32_t count,
+                                        const std::string& symbol, Matcher matches) {
+    Record record{};
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (file.ReadRecord(i, record) && matches(record, symbol)) return i;
+    return std::nullopt;
+}
+
 }  // namespace
 
 StoreWriter::StoreWriter(Prompt& prompt, const Clock& clock) : prompt_(prompt), clock_(clock) {}
