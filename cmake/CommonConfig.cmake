@@ -12,7 +12,8 @@ if(CORVANE_SANITIZE)
 endif()
 
 if(CORVANE_FUZZ)
-    target_compile_options(corvane_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+    target_compile_options(corvane_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+        -fno-sanitize-recover=undefined)
     target_link_options(corvane_common INTERFACE -fsanitize=address,undefined)
 endif()
 

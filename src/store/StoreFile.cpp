@@ -82,14 +82,13 @@ void StoreFile::Seek(std::uint64_t offset) {
 
 bool StoreFile::Refill(std::size_t needed) {
     if (file_ == nullptr) return false;
-    std::vector<std::uint8_t> tail(buffer_.begin() + static_cast<long>(bufferPos_), buffer_.end());
-    buffer_.resize(tail.size() + kReadBlock);
-    std::memcpy(buffer_.data(), tail.data(), tail.size());
+    const std::size_t left = buffer_.size() - bufferPos_;
+    if (left > 0) std::memmove(buffer_.data(), buffer_.data() + bufferPos_, left);
+    buffer_.resize(left + kReadBlock);
     std::size_t got = 0;
-    if (SeekTo(file_, nextOffset_))
-        got = std::fread(buffer_.data() + tail.size(), 1, kReadBlock, file_);
+    if (SeekTo(file_, nextOffset_)) got = std::fread(buffer_.data() + left, 1, kReadBlock, file_);
     nextOffset_ += got;
-    buffer_.resize(tail.size() + got);
+    buffer_.resize(left + got);
     bufferPos_ = 0;
     return buffer_.size() >= needed;
 }
