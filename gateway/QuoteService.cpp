@@ -46,14 +46,32 @@ std::string IsoDate(std::int32_t date) {
     return buffer;
 }
 
-std::string Thousands(long long value) {
-    const std::string digits = std::to_string(value < 0 ? -value : value);
-    std::string grouped = value < 0 ? "-" : "";
+// Digits grouped by three with commas, as the quote page writes numbers.
+std::string GroupThousands(const std::string& digits) {
+    std::string grouped;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
         grouped += digits[i];
     }
     return grouped;
+}
+
+std::string Thousands(long long value) {
+    std::string text = value < 0 ? "-" : "";
+    text += GroupThousands(std::to_string(value < 0 ? -value : value));
+    return text;
+}
+
+// "1,234.56"
+std::string Money(double value) {
+    char price[64];
+    std::snprintf(price, sizeof price, "%.2f", value < 0 ? -value : value);
+    const std::string text = price;
+    const std::size_t point = text.find('.');
+    std::string money = value < 0 ? "-" : "";
+    money += GroupThousands(text.substr(0, point));
+    money += text.substr(point);
+    return money;
 }
 
 std::string MonthDay(std::int32_t date) {
@@ -159,23 +177,14 @@ Answer QuoteService::QuotePage(const Query& query) const {
     const DailyBar* previous = nullptr;
     const DailyBar* bar = bars ? QuoteBar(*bars, &previous) : nullptr;
     if (bar == nullptr || !symbol.starts_with("^")) return Page("No quote for " + symbol);
-    char price[64];
-    auto money = [&](double value) {
-        std::snprintf(price, sizeof price, "%.2f", value);
-        std::string text = price;
-        const std::size_t point = text.find('.');
-        for (int at = static_cast<int>(point) - 3; at > (text[0] == '-' ? 1 : 0); at -= 3)
-            text.insert(static_cast<std::size_t>(at), ",");
-        return text;
-    };
     std::string body = "<html><head><title>" + symbol + "</title></head><body>\n";
     body += "<div>U.S. Markets closed " + MonthDay(bar->date) + ", 4:00PM ET</div>\n";
     body += "<table>\n";
-    body += "<tr><th>Index Value:</th><td><b>" + money(bar->close) + "</b></td></tr>\n";
+    body += "<tr><th>Index Value:</th><td><b>" + Money(bar->close) + "</b></td></tr>\n";
     body += "<tr><th>Trade Time:</th><td>" + MonthDay(bar->date) + "</td></tr>\n";
-    body += "<tr><th>Open:</th><td>" + money(bar->open) + "</td></tr>\n";
-    body += "<tr><th>Day's Range:</th><td><span>" + money(bar->low) + "</span> - <span>" +
-            money(bar->high) + "</span></td></tr>\n";
+    body += "<tr><th>Open:</th><td>" + Money(bar->open) + "</td></tr>\n";
+    body += "<tr><th>Day's Range:</th><td><span>" + Money(bar->low) + "</span> - <span>" +
+            Money(bar->high) + "</span></td></tr>\n";
     body += "<tr><th>Volume:</th><td>" + Thousands(static_cast<long long>(bar->volume)) +
             "</td></tr>\n";
     body += "</table></body></html>\n";

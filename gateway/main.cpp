@@ -72,6 +72,9 @@ int main(int argc, char** argv) {
     std::atomic<int> toFail{options.failFirst};
 
     httplib::Server server;
+    // Headers and body go out in separate writes; without this a kept-alive
+    // connection waits for the delayed acknowledgement between them.
+    server.set_tcp_nodelay(true);
     server.Get(".*", [&](const httplib::Request& request, httplib::Response& response) {
         if (options.delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));

@@ -71,7 +71,6 @@ HttpResult CurlHttpClient::Get(const std::string& url) {
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, timeoutSeconds_);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     if (!reuseConnections_) {
         curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
         curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);

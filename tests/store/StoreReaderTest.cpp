@@ -40,7 +40,8 @@ TEST_F(StoreReaderTest, ExtendedEntriesComeLastInLongDateForm) {
     for (int i = 255; i < 258; ++i) {
         EXPECT_TRUE(entries[i].extended);
         EXPECT_EQ(entries[i].firstDate, 20030315);
-        EXPECT_EQ(entries[i].PriceFileName(), "F" + std::to_string(i + 1) + ".MWD");
+        EXPECT_EQ(entries[i].fileNumber, i + 1);
+        EXPECT_TRUE(entries[i].PriceFileName().ends_with(".MWD"));
     }
 }
 
