@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "DownloadCommands.h"
 #include "StoreCommands.h"
 #include "StreamPrompt.h"
 
@@ -16,21 +17,32 @@ constexpr const char* kUsage =
     "  bars DIR SYMBOL\n"
     "  add DIR SYMBOL [NAME] [--periodicity D|W|M]\n"
     "  delete DIR SYMBOL...\n"
-    "  rename DIR SYMBOL NEWSYMBOL NEWNAME\n";
+    "  rename DIR SYMBOL NEWSYMBOL NEWNAME\n"
+    "  download DIR [SYMBOL...] [--from D] [--to D] [--period daily|weekly|monthly]\n"
+    "           [--overwrite] [--services URL]\n"
+    "  batch DIR... [--services URL]\n"
+    "Dates are YYYYMMDD or YYYY-MM-DD.\n";
 
 struct CommandSpec {
     std::size_t minWords;
     std::size_t maxWords;
     std::set<std::string> valueOptions;
+    std::set<std::string> flagOptions;
     std::function<int(const CommandLine&, CliContext&)> run;
 };
 
 const std::map<std::string, CommandSpec>& Commands() {
     constexpr std::size_t kAny = SIZE_MAX;
     static const std::map<std::string, CommandSpec> commands = {
-        {"create", {1, 1, {}, CreateCommand}},    {"list", {1, 1, {}, ListCommand}},
-        {"bars", {2, 2, {}, BarsCommand}},        {"add", {2, 3, {"--periodicity"}, AddCommand}},
-        {"delete", {2, kAny, {}, DeleteCommand}}, {"rename", {4, 4, {}, RenameCommand}},
+        {"create", {1, 1, {}, {}, CreateCommand}},
+        {"list", {1, 1, {}, {}, ListCommand}},
+        {"bars", {2, 2, {}, {}, BarsCommand}},
+        {"add", {2, 3, {"--periodicity"}, {}, AddCommand}},
+        {"delete", {2, kAny, {}, {}, DeleteCommand}},
+        {"rename", {4, 4, {}, {}, RenameCommand}},
+        {"download",
+         {1, kAny, {"--from", "--to", "--period", "--services"}, {"--overwrite"}, DownloadCommand}},
+        {"batch", {1, kAny, {"--services"}, {}, BatchCommand}},
     };
     return commands;
 }
@@ -60,7 +72,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     std::string problem;
     const std::vector<std::string> words(args.begin() + 1, args.end());
-    const auto line = CommandLine::Parse(words, spec.valueOptions, {}, problem);
+    const auto line = CommandLine::Parse(words, spec.valueOptions, spec.flagOptions, problem);
     if (!line) return UsageError(err, problem);
     const std::size_t count = line->Positional().size();
     if (count < spec.minWords || count > spec.maxWords)

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "CliApp.h"
+#include "GatewayProcess.h"
 #include "TempDir.h"
 
 namespace corvane {
@@ -84,6 +85,29 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         EXPECT_NE(run.err.find("usage:"), std::string::npos);
     }
     EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(CliTest, DownloadAndBatchPrintTheReport) {
+    test::GatewayProcess gateway(test::DemoDataDir());
+    ASSERT_TRUE(gateway.Running());
+    const std::string other = (dir_ / "other").string();
+    ASSERT_EQ(Cli({"add", Dir(), "MSFT"}).status, 0);
+    ASSERT_EQ(Cli({"add", other, "MCD"}).status, 0);
+    const CliRun download = Cli({"download", Dir(), "--from", "2013-10-01", "--to", "20131031",
+                                 "--services", gateway.BaseUrl() + "/"});
+    EXPECT_EQ(download.status, 0) << download.err;
+    EXPECT_EQ(download.out.substr(download.out.find('\n') + 1), "MSFT,22\n");
+    const CliRun batch = Cli({"batch", Dir(), other, "--services", gateway.BaseUrl()});
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_NE(batch.out.find("\nMSFT,"), std::string::npos);
+    EXPECT_NE(batch.out.find("\nMCD,"), std::string::npos);
+    EXPECT_EQ(Cli({"download", Dir(), "--period", "hourly"}).status, 2);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "ForexSource.h"
 #include "GatewayProcess.h"
 #include "HistorySource.h"
+#include "RecordingHttpClient.h"
 #include "RecordingPrompt.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
@@ -18,20 +19,6 @@ namespace corvane::test {
 namespace {
 
 using ::testing::HasSubstr;
-
-// Real HTTP, with every requested URL noted.
-class RecordingHttpClient : public HttpClient {
-public:
-    explicit RecordingHttpClient(long timeoutSeconds = 60) : curl_(true, timeoutSeconds) {}
-    HttpResult Get(const std::string& url) override {
-        urls.push_back(url);
-        return curl_.Get(url);
-    }
-    std::vector<std::string> urls;
-
-private:
-    CurlHttpClient curl_;
-};
 
 void WriteCsv(const std::filesystem::path& path, std::int32_t firstDate, int rows) {
     std::ofstream out(path);

@@ -1,0 +1,290 @@
+#include "CDownloader.h"
+
+#include <algorithm>
+
+#include "CalendarDate.h"
+#include "Coding.h"
+#include "DayQuoteSource.h"
+#include "ForexSource.h"
+#include "StoreReader.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kAppCaption = "Corvane";
+constexpr std::size_t kWindowThreshold = 200;  // longer scheduled lists get the progress window
+
+Periodicity PeriodicityOf(char stored) {
+    if (stored == 'D') return Periodicity::Daily;
+    if (stored == 'W') return Periodicity::Weekly;
+    return Periodicity::Monthly;
+}
+
+char PeriodicityChar(Periodicity periodicity) {
+    switch (periodicity) {
+        case Periodicity::Daily:
+            return 'D';
+        case Periodicity::Weekly:
+            return 'W';
+        default:
+            return 'M';
+    }
+}
+
+}  // namespace
+
+struct CDownloader::RunState {
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    Periodicity periodicity = Periodicity::Daily;
+    std::chrono::steady_clock::time_point began;
+    std::size_t total = 0;  // progress range
+    std::size_t base = 0;   // progress of the batch slots already done
+};
+
+std::string FormatDuration(long long seconds) {
+    auto two = [](long long value) {
+        return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+    };
+    if (seconds < 0) seconds = 0;
+    return two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
+}
+
+std::string NormaliseSymbolList(const std::string& symbols) {
+    const std::size_t first = symbols.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    std::string list = symbols.substr(first, symbols.find_last_not_of(' ') - first + 1);
+    std::transform(list.begin(), list.end(), list.begin(),
+                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
+    return list;
+}
+
+CDownloader::CDownloader(HttpClient& http, Prompt& prompt, const Clock& clock, EventPump& pump,
+                         ServiceUrls services, std::filesystem::path reportPath)
+    : prompt_(prompt),
+      clock_(clock),
+      pump_(pump),
+      services_(std::move(services)),
+      reportPath_(std::move(reportPath)),
+      session_{http, prompt} {}
+
+Result CDownloader::RunDownload(const std::string& symbols, std::int32_t start, std::int32_t end,
+                                Periodicity periodicity, Progress& progress) {
+    directory_ = currentDirectory_;
+    RunState run;
+    if (!StartRun(run, start, end, periodicity)) return Result::Failed;
+    if (batch_ != nullptr) {
+        RunBatch(run, progress);
+    } else {
+        const std::string list = NormaliseSymbolList(symbols);
+        run.total = list.size();
+        progress.SetRange(static_cast<int>(run.total));
+        RunList(run, list, &progress, false);
+        progress.SetPosition(static_cast<int>(run.total));
+    }
+    EndRun(run);
+    return Result::Ok;
+}
+
+Result CDownloader::RunScheduledDownload(const std::filesystem::path& directory,
+                                         const std::string& symbols, std::int32_t start,
+                                         std::int32_t end, Periodicity periodicity,
+                                         Progress& window) {
+    currentDirectory_ = directory;
+    directory_ = directory;
+    RunState run;
+    if (!StartRun(run, start, end, periodicity)) return Result::Failed;
+    const std::string list = NormaliseSymbolList(symbols);
+    run.total = list.size();
+    const bool showWindow = list.size() > kWindowThreshold;
+    if (showWindow) {
+        window.SetText("Downloading securities ...");
+        window.SetRange(static_cast<int>(run.total));
+    }
+    RunList(run, list, showWindow ? &window : nullptr, true);
+    EndRun(run);
+    return Result::Ok;
+}
+
+bool CDownloader::StartRun(RunState& run, std::int32_t start, std::int32_t end,
+                           Periodicity periodicity) {
+    session_.stopFlag = 0;
+    if (!report_.Create(reportPath_, clock_.Now())) {
+        prompt_.Show("Can not create the report file " + reportPath_.string() + ".", kAppCaption,
+                     PromptIcon::Warning, PromptButtons::Ok);
+        return false;
+    }
+    run.start = start;
+    run.end = end;
+    run.periodicity = periodicity;
+    run.began = std::chrono::steady_clock::now();
+    return true;
+}
+
+void CDownloader::EndRun(RunState&) {
+    report_.Close();
+    if (display_.reloadSecurityList) display_.reloadSecurityList();
+}
+
+void CDownloader::RunBatch(RunState& run, Progress& progress) {
+    for (const BatchEntry& slot : batch_->slots)
+        if (slot.selected) run.total += slot.symbols.size();
+    progress.SetRange(static_cast<int>(run.total));
+    for (const BatchEntry& slot : batch_->slots) {
+        if (session_.stopFlag == 1) break;
+        if (!slot.selected) continue;
+        const std::string list = NormaliseSymbolList(slot.symbols);
+        if (list.empty()) continue;  // a directory that held no securities when scanned
+        directory_ = slot.path;
+        RunList(run, list, &progress, false);
+        run.base += list.size();
+    }
+    progress.SetPosition(static_cast<int>(run.base));
+}
+
+void CDownloader::RunList(RunState& run, const std::string& list, Progress* progress,
+                          bool scheduled) {
+    if (list.empty()) return;
+    std::size_t begin = 0;
+    while (begin <= list.size() && session_.stopFlag == 0) {
+        std::size_t space = list.find(' ', begin);
+        if (space == std::string::npos) space = list.size();
+        const std::string symbol = list.substr(begin, space - begin);
+        if (display_.showSymbol) display_.showSymbol(symbol);
+        const int result = ProcessSecurity(symbol, run.start, run.end, run.periodicity);
+        // A stopped run still reports the security in hand.
+        report_.AddLine(symbol, result);
+        const std::size_t position = run.base + space;
+        if (progress != nullptr) progress->SetPosition(static_cast<int>(position));
+        if (run.total > 0) ShowTimes(run, static_cast<double>(position) / run.total);
+        PumpMessages();
+        if (scheduled && progress != nullptr && progress->IsCancelled()) {
+            prompt_.Show("Download is cancelled", kAppCaption, PromptIcon::None, PromptButtons::Ok);
+            return;
+        }
+        begin = space + 1;
+    }
+}
+
+void CDownloader::ShowTimes(const RunState& run, double fractionDone) {
+    if (!display_.showTimes || fractionDone <= 0) return;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::steady_clock::now() - run.began)
+                             .count();
+    const auto total = static_cast<long long>(static_cast<double>(elapsed) / fractionDone);
+    display_.showTimes(FormatDuration(elapsed), FormatDuration(total - elapsed));
+}
+
+int CDownloader::ProcessSecurity(const std::string& symbol, std::int32_t start, std::int32_t end,
+                                 Periodicity periodicity) {
+    const std::optional<SecurityRecord> entry = FindSecurity(symbol);
+    if (!entry) return 0;
+    const std::int32_t first = ToLongDate(entry->firstDate);
+    const std::int32_t last = ToLongDate(entry->lastDate);
+    // A flag left over from the previous security must not rebuild this one.
+    adjustedFlag_ = 0;
+    if (overwrite_ || first >= last || PeriodicityOf(entry->periodicity) != periodicity ||
+        start < first)
+        return DownloadSecurity(symbol, start, end, periodicity, DownloadMode::Overwrite);
+    if (last < end) {
+        const int result = DownloadSecurity(symbol, last, end, periodicity, DownloadMode::Update);
+        if (adjustedFlag_ == 0 || session_.stopFlag == 1) return result;
+        adjustedFlag_ = 0;
+        // Adjusted prices change the whole stored history: rebuild all of it.
+        return DownloadSecurity(symbol, std::min(start, first), end, periodicity,
+                                DownloadMode::Overwrite);
+    }
+    if (last == end) return FetchQuoteOnly(*entry);
+    return 0;
+}
+
+int CDownloader::DownloadSecurity(const std::string& symbol, std::int32_t start, std::int32_t end,
+                                  Periodicity periodicity, DownloadMode mode) {
+    forexFlag_ = IsCurrencyPair(symbol) ? 1 : 0;
+    const HistoryFetch fetch =
+        forexFlag_
+            ? FetchForex(session_, services_.forex, symbol, start, end, periodicity, mode)
+            : FetchHistory(session_, services_.history, symbol, start, end, periodicity, mode);
+    if (fetch.status == FetchStatus::Rejected) return -1;
+    if (fetch.status == FetchStatus::Failed) return 0;
+    // An empty answer must not empty a price file that is to be rebuilt.
+    if (mode == DownloadMode::Overwrite && fetch.rows.empty()) return 0;
+
+    StoreWriter writer(prompt_, clock_);
+    if (!OpenWriter(writer)) return 0;
+    if (!MergeRows(symbol, fetch.rows, writer, mode, start)) {
+        writer.Close();
+        return 0;
+    }
+    // The entry's dates follow the bars now in the file.
+    if (writer.OpenPriceFileBySymbol(symbol) != Result::Ok) {
+        writer.Close();
+        return 0;
+    }
+    const auto firstBar = writer.GetFirstBarDate();
+    const auto lastBar = writer.GetLastBarDate();
+    writer.ClosePriceFile();
+    if (firstBar && lastBar)
+        (void)writer.UpdateSecurityInfo(symbol, *firstBar, *lastBar, PeriodicityChar(periodicity));
+    writer.Close();
+    return fetch.newRecords + AddDayQuote(symbol, end);
+}
+
+int CDownloader::AddDayQuote(const std::string& symbol, std::int32_t end) {
+    const std::optional<SecurityRecord> entry = FindSecurity(symbol);
+    if (!entry || ToLongDate(entry->lastDate) >= end) return 0;
+    return FetchQuoteOnly(*entry);
+}
+
+int CDownloader::FetchQuoteOnly(const SecurityRecord& entry) {
+    // The day's quote is a daily bar of a trading day.
+    const int weekday = DayOfWeek(clock_.Now().YyyyMmDd());
+    if (entry.periodicity != 'D' || weekday == 0 || weekday == 6) return 0;
+    StoreWriter writer(prompt_, clock_);
+    if (!OpenWriter(writer)) return 0;
+    const int result =
+        FetchDayQuote(session_, writer, clock_, services_.quote,
+                      {entry.symbol, entry.firstDate, entry.lastDate, entry.periodicity});
+    writer.Close();
+    return result;
+}
+
+std::optional<SecurityRecord> CDownloader::FindSecurity(const std::string& symbol) {
+    StoreReader reader(prompt_);
+    if (reader.Open(directory_) != Result::Ok) return std::nullopt;
+    std::optional<SecurityRecord> found;
+    while (!found && reader.GetRemainingSecurities() > 0) {
+        reader.NextSecurity();
+        if (reader.GetSymbol() == symbol) found = reader.CurrentSecurity();
+    }
+    reader.Close();
+    return found;
+}
+
+bool CDownloader::MergeRows(const std::string& symbol, const std::vector<HistoryRow>& rows,
+                            StoreWriter& writer, DownloadMode mode, std::int32_t last) {
+    const Result opened = mode == DownloadMode::Overwrite
+                              ? writer.OpenPriceFileForWrite(symbol, true)
+                              : writer.OpenPriceFileBySymbol(symbol);
+    if (opened != Result::Ok) return false;
+    for (const HistoryRow& row : rows) {
+        const PriceBar bar = RowToBar(row, adjustedFlag_);
+        if (mode == DownloadMode::Update && row.date < last) continue;
+        if (mode == DownloadMode::Update && row.date == last)
+            (void)writer.OverwriteLastBar(bar);
+        else
+            (void)writer.AppendBar(bar);
+    }
+    writer.ClosePriceFile();
+    return true;
+}
+
+bool CDownloader::OpenWriter(StoreWriter& writer) {
+    if (writer.Open(directory_) == Result::Ok) return true;
+    prompt_.Show("Directory " + directory_.string() + " is in use by other application.",
+                 kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+    session_.stopFlag = 1;
+    return false;
+}
+
+}  // namespace corvane
