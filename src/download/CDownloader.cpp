@@ -227,10 +227,12 @@ int CDownloader::DownloadSecurity(const std::string& symbol, std::int32_t start,
     if (firstBar && lastBar)
         (void)writer.UpdateSecurityInfo(symbol, *firstBar, *lastBar, PeriodicityChar(periodicity));
     writer.Close();
-    return fetch.newRecords + AddDayQuote(symbol, end);
+    return fetch.newRecords + AddDayQuote(symbol, end, periodicity);
 }
 
-int CDownloader::AddDayQuote(const std::string& symbol, std::int32_t end) {
+int CDownloader::AddDayQuote(const std::string& symbol, std::int32_t end, Periodicity periodicity) {
+    // Saves the second lookup when no quote can come of it.
+    if (periodicity != Periodicity::Daily || !IsTradingDay()) return 0;
     const std::optional<SecurityRecord> entry = FindSecurity(symbol);
     if (!entry || ToLongDate(entry->lastDate) >= end) return 0;
     return FetchQuoteOnly(*entry);
@@ -238,8 +240,7 @@ int CDownloader::AddDayQuote(const std::string& symbol, std::int32_t end) {
 
 int CDownloader::FetchQuoteOnly(const SecurityRecord& entry) {
     // The day's quote is a daily bar of a trading day.
-    const int weekday = DayOfWeek(clock_.Now().YyyyMmDd());
-    if (entry.periodicity != 'D' || weekday == 0 || weekday == 6) return 0;
+    if (entry.periodicity != 'D' || !IsTradingDay()) return 0;
     StoreWriter writer(prompt_, clock_);
     if (!OpenWriter(writer)) return 0;
     const int result =
@@ -267,16 +268,24 @@ bool CDownloader::MergeRows(const std::string& symbol, const std::vector<History
                               ? writer.OpenPriceFileForWrite(symbol, true)
                               : writer.OpenPriceFileBySymbol(symbol);
     if (opened != Result::Ok) return false;
+    std::vector<PriceBar> appended;
     for (const HistoryRow& row : rows) {
         const PriceBar bar = RowToBar(row, adjustedFlag_);
         if (mode == DownloadMode::Update && row.date < last) continue;
         if (mode == DownloadMode::Update && row.date == last)
             (void)writer.OverwriteLastBar(bar);
         else
-            (void)writer.AppendBar(bar);
+            appended.push_back(bar);
     }
+    // One write for all new bars; a bar MBF cannot hold is left out.
+    (void)writer.AppendBars(appended);
     writer.ClosePriceFile();
     return true;
+}
+
+bool CDownloader::IsTradingDay() const {
+    const int weekday = DayOfWeek(clock_.Now().YyyyMmDd());
+    return weekday != 0 && weekday != 6;
 }
 
 bool CDownloader::OpenWriter(StoreWriter& writer) {

@@ -75,7 +75,8 @@ private:
                         Periodicity periodicity);
     void RunList(RunState& run, const std::string& list, Progress* progress, bool scheduled);
     void RunBatch(RunState& run, Progress& progress);
-    int AddDayQuote(const std::string& symbol, std::int32_t end);
+    int AddDayQuote(const std::string& symbol, std::int32_t end, Periodicity periodicity);
+    bool IsTradingDay() const;
     int FetchQuoteOnly(const SecurityRecord& entry);
     bool OpenWriter(StoreWriter& writer);
     bool StartRun(RunState& run, std::int32_t start, std::int32_t end, Periodicity periodicity);

@@ -1,6 +1,7 @@
 #include "PriceFile.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "Coding.h"
 
@@ -79,6 +80,30 @@ bool PriceFile::Append(const PriceBar& bar) {
     if (!file_.WriteAt(p::kCount, count)) return false;
     ++barCount_;
     return true;
+}
+
+bool PriceFile::AppendMany(std::span<const PriceBar> bars) {
+    if (!IsOpen()) return false;
+    std::vector<std::uint8_t> records;
+    records.reserve(bars.size() * p::kRecordSize);
+    int added = 0;
+    bool allAdded = true;
+    for (const PriceBar& bar : bars) {
+        const auto record = EncodePriceRecord(bar);
+        if (!record || barCount_ + added >= p::kMaxRecords) {
+            allAdded = false;
+            continue;
+        }
+        records.insert(records.end(), record->begin(), record->end());
+        ++added;
+    }
+    if (added == 0) return allAdded;
+    std::array<std::uint8_t, 2> count{};
+    EncodeU16(count, 0, static_cast<std::uint16_t>(barCount_ + added + 1));
+    if (!file_.WriteAt(OffsetOf(barCount_), records) || !file_.WriteAt(p::kCount, count))
+        return false;
+    barCount_ += added;
+    return allAdded;
 }
 
 bool PriceFile::OverwriteLast(const PriceBar& bar) {

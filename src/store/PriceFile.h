@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "Coding.h"
 #include "Layout.h"
@@ -47,6 +48,9 @@ public:
 
     // Refused (false, file unchanged) for an unencodable value or a full file.
     [[nodiscard]] bool Append(const PriceBar& bar);
+    // Appends in one write, then updates the count once. Bars MBF cannot hold
+    // and bars past the file's capacity are left out; false when any was.
+    [[nodiscard]] bool AppendMany(std::span<const PriceBar> bars);
     // Refused (false, file unchanged) for an unencodable value or a file with no bars.
     [[nodiscard]] bool OverwriteLast(const PriceBar& bar);
     std::optional<std::int32_t> FirstBarDate();

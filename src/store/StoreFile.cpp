@@ -81,22 +81,22 @@ void StoreFile::Seek(std::uint64_t offset) {
 }
 
 bool StoreFile::Refill(std::size_t needed) {
-    if (file_ == nullptr) return false;
-    const std::size_t left = buffer_.size() - bufferPos_;
-    if (left > 0) std::memmove(buffer_.data(), buffer_.data() + bufferPos_, left);
-    buffer_.resize(left + kReadBlock);
+    if (file_ == nullptr || needed > kReadBlock) return false;
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kReadBlock);
+    const std::size_t left = bufferEnd_ - bufferPos_;
+    if (left > 0) std::memmove(buffer_.get(), buffer_.get() + bufferPos_, left);
     std::size_t got = 0;
-    if (SeekTo(file_, nextOffset_)) got = std::fread(buffer_.data() + left, 1, kReadBlock, file_);
+    if (SeekTo(file_, nextOffset_))
+        got = std::fread(buffer_.get() + left, 1, kReadBlock - left, file_);
     nextOffset_ += got;
-    buffer_.resize(left + got);
     bufferPos_ = 0;
-    return buffer_.size() >= needed;
+    bufferEnd_ = left + got;
+    return bufferEnd_ >= needed;
 }
 
 void StoreFile::DropReadBuffer() {
-    if (!buffer_.empty()) nextOffset_ -= buffer_.size() - bufferPos_;
-    buffer_.clear();
-    bufferPos_ = 0;
+    nextOffset_ -= bufferEnd_ - bufferPos_;
+    bufferPos_ = bufferEnd_ = 0;
 }
 
 }  // namespace corvane

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <span>
-#include <vector>
 
 namespace corvane {
 
@@ -36,8 +36,8 @@ public:
     // Sequential reading from the position set by Seek.
     void Seek(std::uint64_t offset);
     [[nodiscard]] bool ReadNext(std::span<std::uint8_t> out) {
-        if (buffer_.size() - bufferPos_ < out.size() && !Refill(out.size())) return false;
-        std::memcpy(out.data(), buffer_.data() + bufferPos_, out.size());
+        if (bufferEnd_ - bufferPos_ < out.size() && !Refill(out.size())) return false;
+        std::memcpy(out.data(), buffer_.get() + bufferPos_, out.size());
         bufferPos_ += out.size();
         return true;
     }
@@ -50,8 +50,10 @@ private:
 
     std::FILE* file_ = nullptr;
     std::filesystem::path path_;
-    std::vector<std::uint8_t> buffer_;
+    // Left uninitialised: zero-filling a block per refill costs more than the read.
+    std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t bufferPos_ = 0;
+    std::size_t bufferEnd_ = 0;
     std::uint64_t nextOffset_ = 0;  // file offset just past buffer_
 };
 

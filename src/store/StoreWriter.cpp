@@ -39,13 +39,16 @@ Result FromBool(bool ok) {
 }
 
 // The first of `count` records whose symbol matches; a linear scan, as the
-// index keeps no other order.
+// index keeps no other order, read sequentially through the file's buffer.
 template <typename Record, typename Matcher>
 std::optional<std::uint32_t> FindRecord(IndexFile& file, std::uint32_t count,
                                         const std::string& symbol, Matcher matches) {
     Record record{};
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (file.ReadRecord(i, record) && matches(record, symbol)) return i;
+    file.Rewind();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!file.ReadNextRecord(record)) break;
+        if (matches(record, symbol)) return i;
+    }
     return std::nullopt;
 }
 
@@ -398,6 +401,10 @@ void StoreWriter::ClosePriceFile() {
 
 Result StoreWriter::AppendBar(const PriceBar& bar) {
     return FromBool(priceFile_.Append(bar));
+}
+
+Result StoreWriter::AppendBars(std::span<const PriceBar> bars) {
+    return FromBool(priceFile_.AppendMany(bars));
 }
 
 Result StoreWriter::OverwriteLastBar(const PriceBar& bar) {

@@ -55,6 +55,9 @@ public:
     void ClosePriceFile();
     // Refused, file unchanged, for a value MBF cannot hold or a full file.
     Result AppendBar(const PriceBar& bar);
+    // Many bars in one write; bars MBF cannot hold or past the file's
+    // capacity are left out, and then the result is Failed.
+    Result AppendBars(std::span<const PriceBar> bars);
     // Refused, file unchanged, for a value MBF cannot hold or a file with no bars.
     Result OverwriteLastBar(const PriceBar& bar);
     // Fail when no price file is open or it holds no bars.

@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 
+#include <cmath>
 #include <limits>
 
 #include "Coding.h"
@@ -401,6 +402,23 @@ TEST_F(StoreWriterTest, FullPriceFileRefusesOneMoreBar) {
     EXPECT_EQ(writer_.AppendBar(MakeBar(1100101, 1)), Result::Failed);
     writer_.ClosePriceFile();
     EXPECT_EQ(Bytes("F1.DAT"), full);
+}
+
+TEST_F(StoreWriterTest, AppendingManyLeavesOutOnlyWhatCannotBeStored) {
+    CreateAndOpen();
+    AddSecurities(1);
+    ASSERT_EQ(writer_.OpenPriceFileForWrite("S1", false), Result::Ok);
+    const std::vector<PriceBar> bars = {MakeBar(1050314, 1), MakeBar(1050315, NAN),
+                                        MakeBar(1050316, 3)};
+    EXPECT_EQ(writer_.AppendBars(bars), Result::Failed);
+    EXPECT_EQ(writer_.AppendBars(std::vector<PriceBar>{MakeBar(1050317, 4)}), Result::Ok);
+    writer_.ClosePriceFile();
+    writer_.Close();
+    const auto read = Bars("S1");
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[1].date, 1050316);
+    EXPECT_EQ(read[2].close, 4.0f);
+    EXPECT_EQ(U16At("F1.DAT", 2), 4);
 }
 
 TEST_F(StoreWriterTest, WriteFailuresAreReported) {
