@@ -4,6 +4,7 @@
 #include <map>
 
 #include "DownloadCommands.h"
+#include "ExportCommands.h"
 #include "StoreCommands.h"
 #include "StreamPrompt.h"
 
@@ -21,6 +22,7 @@ constexpr const char* kUsage =
     "  download DIR [SYMBOL...] [--from D] [--to D] [--period daily|weekly|monthly]\n"
     "           [--overwrite] [--services URL]\n"
     "  batch DIR... [--services URL]\n"
+    "  convert DIR SYMBOL... --out OUTDIR [--preset NAME | --defaults]\n"
     "Dates are YYYYMMDD or YYYY-MM-DD.\n";
 
 struct CommandSpec {
@@ -43,6 +45,7 @@ const std::map<std::string, CommandSpec>& Commands() {
         {"download",
          {1, kAny, {"--from", "--to", "--period", "--services"}, {"--overwrite"}, DownloadCommand}},
         {"batch", {1, kAny, {"--services"}, {}, BatchCommand}},
+        {"convert", {2, kAny, {"--out", "--preset"}, {"--defaults"}, ConvertCommand}},
     };
     return commands;
 }

@@ -6,13 +6,10 @@
 #include "CDownloader.h"
 #include "CalendarDate.h"
 #include "CliApp.h"
+#include "CliSettings.h"
 #include "CurlHttpClient.h"
-#include "InMemorySettingsStore.h"
 #include "ServiceSettings.h"
 #include "StoreReader.h"
-#ifdef CORVANE_HAVE_QT
-#include "QSettingsStore.h"
-#endif
 
 namespace corvane {
 namespace {
@@ -29,14 +26,6 @@ class NoEvents : public EventPump {
 public:
     bool PumpMessages() override { return false; }
 };
-
-std::unique_ptr<SettingsStore> UserSettings() {
-#ifdef CORVANE_HAVE_QT
-    return std::make_unique<QSettingsStore>();
-#else
-    return std::make_unique<InMemorySettingsStore>();
-#endif
-}
 
 // YYYYMMDD or YYYY-MM-DD.
 std::optional<std::int32_t> ParseDate(std::string text) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "CliApp.h"
@@ -108,6 +109,28 @@ TEST_F(CliTest, DownloadAndBatchPrintTheReport) {
     EXPECT_NE(batch.out.find("\nMSFT,"), std::string::npos);
     EXPECT_NE(batch.out.find("\nMCD,"), std::string::npos);
     EXPECT_EQ(Cli({"download", Dir(), "--period", "hourly"}).status, 2);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(CliTest, ConvertWithTheDefaultButtonsOptions) {
+    test::CopyDirectory(test::TestDataDir() / "metastock/atem-equis-b", dir_.Path());
+    const std::string out = (dir_ / "out").string();
+    std::filesystem::create_directory(out);
+    const CliRun run = Cli({"convert", Dir(), ".N225", "--out", out, "--defaults"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream in(dir_ / "out" / ".N225.txt");
+    std::string header, first;
+    std::getline(in, header);
+    std::getline(in, first);
+    EXPECT_EQ(header, "<DTYYYYMMDD>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>");
+    EXPECT_EQ(first, "19820104,7718.84,7718.84,7718.84,7718.84,0.00");
+    EXPECT_EQ(Cli({"convert", Dir(), ".N225", "--out", out, "--preset", "None"}).status, 1);
+    EXPECT_EQ(Cli({"convert", Dir(), ".N225"}).status, 2);
 }
 
 }  // namespace

@@ -1,0 +1,188 @@
+#include "AsciiConverter.h"
+
+#include <cmath>
+
+#include "Coding.h"
+#include "StoreReader.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kAppCaption = "Corvane";
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+const char* SeparatorText(int separator) {
+    switch (separator) {
+        case 0:
+            return " ";
+        case 1:
+            return ",";
+        case 2:
+            return "//";
+        case 3:
+            return "\t";
+        default:
+            return "";
+    }
+}
+
+std::string Fixed2(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string FormatBarDate(std::int32_t date, int dateFormat) {
+    const std::int32_t full = ToLongDate(date);
+    char yyyy[16], mm[8], dd[8], yy[8];
+    std::snprintf(yyyy, sizeof yyyy, "%04d", full / 10000);
+    std::snprintf(mm, sizeof mm, "%02d", full / 100 % 100);
+    std::snprintf(dd, sizeof dd, "%02d", full % 100);
+    std::snprintf(yy, sizeof yy, "%02d", full / 10000 % 100);
+    const std::string Y = yyyy, M = mm, D = dd, y = yy;
+    switch (dateFormat) {
+        case 0:
+            return M + "/" + D + "/" + Y;
+        case 1:
+            return D + "/" + M + "/" + Y;
+        case 2:
+            return M + "/" + D + "/" + y;
+        case 3:
+            return D + "/" + M + "/" + y;
+        case 5:
+            return Y + D + M;
+        case 6:
+            return Y + "/" + M + "/" + D;
+        case 7:
+            return Y + "/" + D + "/" + M;
+        case 8: {
+            const int month = full / 100 % 100;
+            return D + "-" + (month >= 1 && month <= 12 ? kMonths[month - 1] : M) + "-" + y;
+        }
+        default:
+            return Y + M + D;
+    }
+}
+
+std::string FormatBarLine(const PriceBar& bar, const std::string& symbol, char periodicity,
+                          const ConversionOptions& options) {
+    const std::string separator = SeparatorText(options.separator);
+    std::string line;
+    auto field = [&](const std::string& text) { line += text + separator; };
+    if (options.symbol) field(symbol);
+    if (options.periodicity) field(periodicity == 'D' ? "D" : periodicity == 'W' ? "W" : "M");
+    if (options.date) field(FormatBarDate(bar.date, options.dateFormat));
+    // Prices are written without their sign; volume and open interest keep it.
+    if (options.open) field(Fixed2(std::fabs(bar.open)));
+    if (options.high) field(Fixed2(std::fabs(bar.high)));
+    if (options.low) field(Fixed2(std::fabs(bar.low)));
+    if (options.close) field(Fixed2(std::fabs(bar.close)));
+    if (options.volume) field(Fixed2(bar.volume));
+    if (options.openInterest) field(Fixed2(bar.openInterest));
+    while (!separator.empty() && !line.empty() && separator.find(line.back()) != std::string::npos)
+        line.pop_back();
+    return line;
+}
+
+std::filesystem::path OutputFileName(const std::filesystem::path& directory,
+                                     const std::string& baseName, const std::string& extension) {
+    std::string name = baseName;
+    if (!extension.empty() && extension[0] != '.') name += ".";
+    name += extension;
+    return directory / name;
+}
+
+bool IsSafeFileName(const std::string& name) {
+    return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos && name != "." &&
+           name != "..";
+}
+
+int AsciiConverter::Convert(const std::filesystem::path& directory, const std::string& symbolsText,
+                            const std::filesystem::path& outputDirectory,
+                            ConversionOptions& options) {
+    if (!options.extension.empty() && options.extension[0] != '.')
+        options.extension = "." + options.extension;
+    if (options.singleFile && Trim(options.fileName).empty())
+        options.fileName = kDefaultSingleFileName;
+
+    const std::string symbols = Trim(symbolsText);
+    std::vector<std::string> tokens;
+    for (std::size_t begin = 0;;) {
+        const std::size_t space = symbols.find(' ', begin);
+        tokens.push_back(symbols.substr(begin, space - begin));
+        if (space == std::string::npos) break;
+        begin = space + 1;
+    }
+
+    int written = 0;
+    if (options.singleFile) {
+        const auto path =
+            OutputFileName(outputDirectory, Trim(options.fileName), options.extension);
+        std::FILE* file = CreateFile(path);
+        if (file == nullptr) return 0;
+        if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());
+        for (const auto& token : tokens) WriteSecurity(file, directory, token, options);
+        return CloseFile(file, path) ? 1 : 0;
+    }
+    for (const auto& token : tokens) {
+        if (!IsSafeFileName(token)) {
+            Warn("Can not convert security \"" + token + "\": its symbol can not name a file.");
+            continue;
+        }
+        const auto path = OutputFileName(outputDirectory, token, options.extension);
+        std::FILE* file = CreateFile(path);
+        if (file == nullptr) continue;
+        if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());
+        WriteSecurity(file, directory, token, options);
+        written += CloseFile(file, path) ? 1 : 0;
+    }
+    return written;
+}
+
+void AsciiConverter::WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
+                                   const std::string& symbol, const ConversionOptions& options) {
+    StoreReader reader(prompt_);
+    if (reader.Open(directory) != Result::Ok) return;
+    if (reader.OpenPriceFileBySymbol(symbol) == Result::Ok) {
+        const char periodicity = reader.GetPeriodicity();
+        while (reader.GetRemainingBars() > 0) {
+            reader.ReadNextBar();
+            const std::string line =
+                FormatBarLine(reader.CurrentBar(), symbol, periodicity, options);
+            std::fputs(line.c_str(), file);
+            std::fputc('\n', file);
+        }
+        reader.ClosePriceFile();
+    }
+    reader.Close();
+}
+
+std::FILE* AsciiConverter::CreateFile(const std::filesystem::path& path) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) Warn("Can not create file " + path.string() + ".");
+    return file;
+}
+
+bool AsciiConverter::CloseFile(std::FILE* file, const std::filesystem::path& path) {
+    const bool failed = std::ferror(file) != 0;
+    if (std::fclose(file) != 0 || failed) {
+        Warn("Can not write file " + path.string() + ".");
+        return false;
+    }
+    return true;
+}
+
+void AsciiConverter::Warn(const std::string& text) {
+    prompt_.Show(text, kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+}
+
+}  // namespace corvane

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "ConversionOptions.h"
+#include "PriceBar.h"
+#include "Prompt.h"
+
+namespace corvane {
+
+// The bar's date (CYYMMDD or YYYYMMDD) in one of the nine date formats;
+// any other format value gives YYYYMMDD.
+std::string FormatBarDate(std::int32_t date, int dateFormat);
+// One output line without its line end.
+std::string FormatBarLine(const PriceBar& bar, const std::string& symbol, char periodicity,
+                          const ConversionOptions& options);
+// Directory, base name, then the extension with a dot put in front when missing.
+std::filesystem::path OutputFileName(const std::filesystem::path& directory,
+                                     const std::string& baseName, const std::string& extension);
+// A symbol that can name a file inside the output directory: no separator,
+// no NUL, not "." or "..".
+bool IsSafeFileName(const std::string& name);
+
+// Writes the bars of securities of a data directory to text files laid out
+// by a ConversionOptions record: one file per security, or one for all.
+class AsciiConverter {
+public:
+    explicit AsciiConverter(Prompt& prompt) : prompt_(prompt) {}
+
+    // symbolsText: the securities separated by single spaces, as typed. The
+    // options get the dot of their extension and the single file's default
+    // name, as the dialog's copy does. Returns the number of files written.
+    int Convert(const std::filesystem::path& directory, const std::string& symbolsText,
+                const std::filesystem::path& outputDirectory, ConversionOptions& options);
+
+private:
+    std::FILE* CreateFile(const std::filesystem::path& path);
+    bool CloseFile(std::FILE* file, const std::filesystem::path& path);
+    void WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
+                       const std::string& symbol, const ConversionOptions& options);
+    void Warn(const std::string& text);
+
+    Prompt& prompt_;
+};
+
+}  // namespace corvane

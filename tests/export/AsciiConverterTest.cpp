@@ -1,0 +1,164 @@
+#include <gmock/gmock.h>
+
+#include <fstream>
+
+#include "AsciiConverter.h"
+#include "FixedClock.h"
+#include "RecordingPrompt.h"
+#include "StoreWriter.h"
+#include "TempDir.h"
+
+namespace corvane::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+ConversionOptions Fields(std::initializer_list<bool ConversionOptions::*> on, int dateFormat = 4,
+                         int separator = 1) {
+    ConversionOptions options;
+    for (auto field : on) options.*field = true;
+    options.dateFormat = dateFormat;
+    options.separator = separator;
+    return options;
+}
+
+TEST(BarLineTest, EveryDateFormatInBothCenturies) {
+    const std::pair<int, std::pair<const char*, const char*>> cases[] = {
+        {0, {"12/31/1999", "02/28/2005"}}, {1, {"31/12/1999", "28/02/2005"}},
+        {2, {"12/31/99", "02/28/05"}},     {3, {"31/12/99", "28/02/05"}},
+        {4, {"19991231", "20050228"}},     {5, {"19993112", "20052802"}},
+        {6, {"1999/12/31", "2005/02/28"}}, {7, {"1999/31/12", "2005/28/02"}},
+        {8, {"31-Dec-99", "28-Feb-05"}},   {-1, {"19991231", "20050228"}},
+    };
+    for (const auto& [format, texts] : cases) {
+        EXPECT_EQ(FormatBarDate(991231, format), texts.first) << format;
+        EXPECT_EQ(FormatBarDate(1050228, format), texts.second) << format;
+    }
+}
+
+TEST(BarLineTest, FieldsSeparatorsAndSigns) {
+    using O = ConversionOptions;
+    const PriceBar bar{1050228, -84.5f, 85.25f, 84.1f, 85.0f, 4123400.0f, -3.0f};
+    struct Case {
+        ConversionOptions options;
+        std::string line;
+    };
+    const Case cases[] = {
+        {Fields({&O::symbol, &O::date, &O::open, &O::high, &O::low, &O::close, &O::volume}),
+         "ibm,20050228,84.50,85.25,84.10,85.00,4123400.00"},
+        {Fields({&O::date, &O::open, &O::high}, 0, 2), "02/28/2005//84.50//85.25"},
+        {Fields({&O::periodicity, &O::date}, 8, 0), "W 28-Feb-05"},
+        {Fields({&O::close, &O::volume, &O::openInterest}, 4, 3), "85.00\t4123400.00\t-3.00"},
+        {Fields({&O::open, &O::close}, 4, -1), "84.5085.00"},
+        {Fields({&O::openInterest}), "-3.00"},
+        {Fields({}), ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatBarLine(bar, "ibm", 'W', c.options), c.line);
+    EXPECT_EQ(FormatBarLine(bar, "X", 'Q', Fields({&O::periodicity})), "M");
+}
+
+TEST(FileNameTest, ExtensionsAndUnsafeSymbols) {
+    EXPECT_EQ(OutputFileName("/out", "IBM", "txt"), "/out/IBM.txt");
+    EXPECT_EQ(OutputFileName("/out", "IBM", ".csv"), "/out/IBM.csv");
+    EXPECT_EQ(OutputFileName("/out", "IBM", ""), "/out/IBM");
+    for (const char* bad : {"../x", "a/b", "/etc/passwd", "..", ".", "a\\b"})
+        EXPECT_FALSE(IsSafeFileName(bad)) << bad;
+    EXPECT_FALSE(IsSafeFileName(std::string("a\0b", 3)));
+    EXPECT_TRUE(IsSafeFileName("BRK.B"));
+}
+
+class AsciiConverterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StoreWriter writer(prompt_, clock_);
+        ASSERT_EQ(writer.CreateDirectory(store_.Path()), Result::Ok);
+        ASSERT_EQ(writer.Open(store_.Path()), Result::Ok);
+        for (const char* symbol : {"IBM", "MSFT", "AAPL"}) {
+            ASSERT_EQ(writer.AddSecurity(symbol, symbol, 'D'), Result::Ok);
+            ASSERT_EQ(writer.OpenPriceFileForWrite(symbol, false), Result::Ok);
+            ASSERT_EQ(writer.AppendBar({991231, 1, 2, 0.5f, 1.5f, 100, 0}), Result::Ok);
+            ASSERT_EQ(writer.AppendBar({1050228, 84.5f, 85.25f, 84.1f, 85, 4123400, 0}),
+                      Result::Ok);
+            writer.ClosePriceFile();
+        }
+        writer.Close();
+        options_ = ConversionOptions::Defaults();
+    }
+
+    std::vector<std::string> Lines(const std::string& name) {
+        std::ifstream in(out_ / name);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+    int Convert(const std::string& symbols) {
+        AsciiConverter converter(prompt_);
+        return converter.Convert(store_.Path(), symbols, out_.Path(), options_);
+    }
+
+    TempDir store_, out_;
+    RecordingPrompt prompt_;
+    FixedClock clock_;
+    ConversionOptions options_;
+};
+
+TEST_F(AsciiConverterTest, OneFilePerSecurityNamedAsTyped) {
+    options_.extension = "csv";
+    EXPECT_EQ(Convert(" ibm MSFT "), 2);
+    EXPECT_EQ(options_.extension, ".csv");
+    EXPECT_THAT(Lines("ibm.csv"), ElementsAre("<DTYYYYMMDD>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>",
+                                              "19991231,1.00,2.00,0.50,1.50,100.00",
+                                              "20050228,84.50,85.25,84.10,85.00,4123400.00"));
+    EXPECT_EQ(Lines("MSFT.csv").size(), 3u);
+    EXPECT_TRUE(prompt_.shown.empty());
+}
+
+TEST_F(AsciiConverterTest, SingleFileHoldsTheHeaderOnceThenEverySecurity) {
+    options_.singleFile = options_.symbol = true;
+    options_.fileName = "  ";
+    EXPECT_EQ(Convert("AAPL IBM MSFT"), 1);
+    const auto lines = Lines("ascii_file.txt");
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], options_.headerLine);
+    EXPECT_THAT(lines[1], HasSubstr("AAPL,19991231"));
+    EXPECT_THAT(lines[3], HasSubstr("IBM,19991231"));
+    EXPECT_THAT(lines[6], HasSubstr("MSFT,20050228"));
+}
+
+TEST_F(AsciiConverterTest, MissingSymbolGivesAHeaderOnlyFileAndTheStoresMessage) {
+    EXPECT_EQ(Convert("NOPE IBM"), 2);
+    EXPECT_THAT(Lines("NOPE.txt"), ElementsAre(options_.headerLine));
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_EQ(prompt_.shown[0].text, "Can not find security: NOPE");
+    EXPECT_EQ(prompt_.shown[0].caption, "Vaultix");
+}
+
+TEST_F(AsciiConverterTest, SymbolsThatWouldLeaveTheOutputDirectoryAreRefused) {
+    EXPECT_EQ(Convert("../IBM /tmp/IBM a/b MSFT"), 1);
+    EXPECT_FALSE(std::filesystem::exists(out_.Path().parent_path() / "IBM.txt"));
+    EXPECT_EQ(Lines("MSFT.txt").size(), 3u);
+    ASSERT_EQ(prompt_.shown.size(), 3u);
+    EXPECT_THAT(prompt_.shown[0].text, HasSubstr("../IBM"));
+}
+
+TEST_F(AsciiConverterTest, OutputThatCannotBeCreatedIsReportedOnce) {
+    AsciiConverter converter(prompt_);
+    EXPECT_EQ(converter.Convert(store_.Path(), "IBM MSFT", out_ / "missing", options_), 0);
+    ASSERT_EQ(prompt_.shown.size(), 2u);
+    EXPECT_THAT(prompt_.shown[0].text, HasSubstr((out_ / "missing" / "IBM.txt").string()));
+    EXPECT_EQ(prompt_.shown[0].caption, "Corvane");
+}
+
+TEST_F(AsciiConverterTest, RealDirectoryConvertsEveryBar) {
+    AsciiConverter converter(prompt_);
+    EXPECT_EQ(converter.Convert(TestDataDir() / "metastock/okomarov-sample", "ASR RCF", out_.Path(),
+                                options_),
+              2);
+    EXPECT_EQ(Lines("ASR.txt").size(), 1u + 127u);
+    EXPECT_EQ(Lines("RCF.txt")[1].substr(0, 9), "20100105,");
+}
+
+}  // namespace
+}  // namespace corvane::test
