@@ -1,5 +1,6 @@
 #include "AsciiConverter.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "Coding.h"
@@ -27,9 +28,19 @@ const char* SeparatorText(int separator) {
     }
 }
 
+// "%.2f" without the C library's locale: the app's locale must not turn the
+// decimal point into a comma inside comma-separated files.
 std::string Fixed2(double value) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    return error == std::errc() ? std::string(text, end) : "0.00";
+}
+
+// A number of at least `width` digits with leading zeros.
+std::string Digits(int value, int width) {
+    std::string text = std::to_string(value < 0 ? -value : value);
+    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), '0');
     return text;
 }
 
@@ -43,12 +54,8 @@ std::string Trim(const std::string& text) {
 
 std::string FormatBarDate(std::int32_t date, int dateFormat) {
     const std::int32_t full = ToLongDate(date);
-    char yyyy[16], mm[8], dd[8], yy[8];
-    std::snprintf(yyyy, sizeof yyyy, "%04d", full / 10000);
-    std::snprintf(mm, sizeof mm, "%02d", full / 100 % 100);
-    std::snprintf(dd, sizeof dd, "%02d", full % 100);
-    std::snprintf(yy, sizeof yy, "%02d", full / 10000 % 100);
-    const std::string Y = yyyy, M = mm, D = dd, y = yy;
+    const std::string Y = Digits(full / 10000, 4), M = Digits(full / 100 % 100, 2),
+                      D = Digits(full % 100, 2), y = Digits(full / 10000 % 100, 2);
     switch (dateFormat) {
         case 0:
             return M + "/" + D + "/" + Y;
