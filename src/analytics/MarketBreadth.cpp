@@ -1,0 +1,245 @@
+#include "MarketBreadth.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "CDownloader.h"
+#include "CalendarDate.h"
+#include "DayCalendar.h"
+#include "SelectionAnalysis.h"
+#include "StoreReader.h"
+#include "StoreWriter.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kAppCaption = "Corvane";
+constexpr std::size_t kProgressThreshold = 200;
+
+struct Series {
+    const char* symbol;
+    const char* name;
+};
+constexpr Series kSeries[] = {{"#ADV", "ADVANCED ISSUES"},
+                              {"#DECL", "DECLINED ISSUES"},
+                              {"#UNCH", "UNCHANGED ISSUES"},
+                              {"#HIGHS", "NEW HIGHS"},
+                              {"#LOWS", "NEW LOWS"}};
+
+// Per-day results, sized by the period: memory grows with the days only.
+struct BreadthDays {
+    explicit BreadthDays(int days)
+        : calendar(days),
+          advances(days),
+          declines(days),
+          unchanged(days),
+          upVolume(days),
+          downVolume(days),
+          unchangedVolume(days),
+          newHighs(days, -1),
+          newLows(days, -1),
+          slotHigh(days),
+          slotLow(days) {}
+
+    DayCalendar calendar;
+    std::vector<int> advances, declines, unchanged;
+    std::vector<float> upVolume, downVolume, unchangedVolume;
+    std::vector<int> newHighs, newLows;
+    std::vector<float> slotHigh, slotLow;
+};
+
+std::vector<std::string> SplitSymbols(const std::string& list) {
+    std::vector<std::string> symbols;
+    if (list.empty()) return symbols;
+    for (std::size_t begin = 0;;) {
+        const std::size_t space = list.find(' ', begin);
+        symbols.push_back(list.substr(begin, space - begin));
+        if (space == std::string::npos) return symbols;
+        begin = space + 1;
+    }
+}
+
+void CountExtreme(std::vector<int>& counts, int slot, bool isNew) {
+    // -1 means no security could be judged on the day; the first judged one starts the count.
+    if (counts[slot] == -1) counts[slot] = 0;
+    if (isNew) ++counts[slot];
+}
+
+// Reads one security's bars into the day arrays; returns the slot reached.
+int ReadSecurity(StoreReader& reader, BreadthDays& days, std::int32_t firstDate,
+                 std::int32_t lastDate) {
+    float referenceClose = 0;
+    int w = 0;
+    std::int32_t previousDay = 0;
+    const int barCount = reader.GetRemainingBars();
+    for (int i = 0; i < barCount; ++i) {
+        reader.ReadNextBar();
+        const PriceBar& bar = reader.CurrentBar();
+        const float volume = std::max(0.0f, bar.volume);
+        const std::int32_t day = StoreDateToCalendar(bar.date);
+        if (day < firstDate || day > lastDate) continue;
+        if (day == firstDate) {
+            referenceClose = bar.close;
+            continue;
+        }
+        // Bars out of order or repeated would bend the calendar: they are skipped.
+        if (day <= previousDay) continue;
+        DayCalendar::Alignment alignment;
+        while (true) {
+            if (w >= days.calendar.DayCount()) return w;
+            days.slotHigh[w] = bar.high;
+            days.slotLow[w] = bar.low;
+            alignment = days.calendar.Align(w, bar.date);
+            if (alignment != DayCalendar::Alignment::MissingDay) break;
+            days.unchanged[w] += 1;
+            ++w;
+        }
+        if (alignment != DayCalendar::Alignment::Placed) continue;
+        previousDay = day;
+        if (bar.close > referenceClose) {
+            days.advances[w] += 1;
+            days.upVolume[w] += volume;
+        } else if (bar.close < referenceClose) {
+            days.declines[w] += 1;
+            days.downVolume[w] += volume;
+        } else {
+            days.unchanged[w] += 1;
+            days.unchangedVolume[w] += volume;
+        }
+        float highest = 0, lowest = NO_LOW;
+        if (w >= LOOKBACK_DAYS) {
+            for (int s = w - LOOKBACK_DAYS; s < w; ++s) {
+                if (days.slotHigh[s] > highest) highest = days.slotHigh[s];
+                if (days.slotLow[s] < lowest) lowest = days.slotLow[s];
+            }
+        }
+        if (highest > 0) CountExtreme(days.newHighs, w, bar.high > highest);
+        if (lowest < NO_LOW) CountExtreme(days.newLows, w, bar.low < lowest);
+        ++w;
+        referenceClose = bar.close;
+    }
+    return w;
+}
+
+float CountValue(int count) {
+    return count == 1 ? -1.0f : static_cast<float>(count);
+}
+float ExtremeValue(int count) {
+    return count == -1 ? 0.0f : static_cast<float>(count);
+}
+
+void WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, int series,
+                 const BreadthDays& days, int slots) {
+    if (writer.Open(directory) != Result::Ok) return;
+    const char* symbol = kSeries[series].symbol;
+    if (writer.OpenPriceFileForWrite(symbol, true) != Result::Ok) {
+        writer.Close();
+        return;
+    }
+    std::vector<PriceBar> bars;
+    for (int v = 0; v < slots; ++v) {
+        // A day on which one security moved and no other did is left out.
+        const std::pair moved{days.advances[v], days.declines[v]};
+        if (moved == std::pair{0, 1} || moved == std::pair{1, 0}) continue;
+        float value = 0, volume = 0;
+        switch (series) {
+            case 0:
+                value = CountValue(days.advances[v]), volume = days.upVolume[v];
+                break;
+            case 1:
+                value = CountValue(days.declines[v]), volume = days.downVolume[v];
+                break;
+            case 2:
+                value = CountValue(days.unchanged[v]), volume = days.unchangedVolume[v];
+                break;
+            case 3:
+                value = ExtremeValue(days.newHighs[v]);
+                break;
+            default:
+                value = ExtremeValue(days.newLows[v]);
+                break;
+        }
+        bars.push_back({days.calendar.DateAt(v), value, value, value, value, volume, 0});
+    }
+    (void)writer.AppendBars(bars);
+    const auto first = writer.GetFirstBarDate();
+    const auto last = writer.GetLastBarDate();
+    writer.ClosePriceFile();
+    if (first && last) (void)writer.UpdateSecurityInfo(symbol, *first, *last, 'D');
+    writer.Close();
+}
+
+}  // namespace
+
+std::string RemoveMissing(const std::string& selectedList, const std::string& missingList) {
+    std::string selected = " " + NormaliseSymbolList(selectedList) + " ";
+    for (const std::string& symbol : SplitSymbols(NormaliseSymbolList(missingList))) {
+        const std::size_t at = selected.find(" " + symbol + " ");
+        if (at != std::string::npos) selected.erase(at, symbol.size() + 1);
+    }
+    return NormaliseSymbolList(selected);
+}
+
+BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, const Clock& clock,
+                                EventPump& pump, Progress& progress) {
+    if (request.firstDate >= request.lastDate) {
+        prompt.Show("Invalid calculation period range.", kAppCaption, PromptIcon::Warning,
+                    PromptButtons::Ok);
+        return BreadthOutcome::InvalidPeriod;
+    }
+    if (NormaliseSymbolList(request.selectedList).empty()) return BreadthOutcome::NothingToDo;
+    const std::string list = RemoveMissing(request.selectedList, request.missingList);
+    if (list.empty()) return BreadthOutcome::NothingToDo;
+
+    StoreWriter writer(prompt, clock);
+    if (writer.Open(request.directory) != Result::Ok) {
+        prompt.Show("Directory " + request.directory.string() + " is in use by other application.",
+                    kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        return BreadthOutcome::DirectoryInUse;
+    }
+    for (const Series& series : kSeries) {
+        if (writer.OpenPriceFileBySymbol(series.symbol) == Result::Ok)
+            writer.ClosePriceFile();
+        else
+            (void)writer.AddSecurity(series.symbol, series.name, 'D');
+    }
+    writer.Close();
+
+    const bool showProgress = list.size() > kProgressThreshold;
+    progress.SetText("Calculating market breadth data ...");
+    if (showProgress) progress.SetRange(static_cast<int>(list.size()));
+    if (!StoreReader::IsDataDirectory(request.directory)) return BreadthOutcome::NotADataDirectory;
+
+    std::optional<BreadthDays> days;
+    int reached = 0;
+    int position = 0;
+    for (const std::string& symbol : SplitSymbols(list)) {
+        if (!symbol.empty() && symbol[0] != '#') {
+            StoreReader reader(prompt);
+            if (reader.Open(request.directory) == Result::Ok &&
+                reader.OpenPriceFileBySymbol(symbol) == Result::Ok) {
+                if (!days) days.emplace(DaysBetween(request.firstDate, request.lastDate));
+                reached = ReadSecurity(reader, *days, request.firstDate, request.lastDate);
+                reader.ClosePriceFile();
+            }
+            reader.Close();
+        }
+        if (showProgress) {
+            position += static_cast<int>(symbol.size()) + 1;
+            progress.SetPosition(position);
+            pump.PumpMessages();
+            if (progress.IsCancelled()) {
+                prompt.Show("Calculation is cancelled", kAppCaption, PromptIcon::None,
+                            PromptButtons::Ok);
+                break;
+            }
+        }
+    }
+    const BreadthDays empty(0);
+    for (int series = 0; series < 5; ++series)
+        WriteSeries(writer, request.directory, series, days ? *days : empty, days ? reached : 0);
+    return BreadthOutcome::Written;
+}
+
+}  // namespace corvane
