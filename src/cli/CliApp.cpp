@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "AnalyticsCommands.h"
 #include "DownloadCommands.h"
 #include "ExportCommands.h"
 #include "StoreCommands.h"
@@ -23,6 +24,8 @@ constexpr const char* kUsage =
     "           [--overwrite] [--services URL]\n"
     "  batch DIR... [--services URL]\n"
     "  convert DIR SYMBOL... --out OUTDIR [--preset NAME | --defaults]\n"
+    "  breadth DIR --from D --to D [SYMBOL...]\n"
+    "  index DIR --type equal|cap|volume [SYMBOL...] [--services URL]\n"
     "Dates are YYYYMMDD or YYYY-MM-DD.\n";
 
 struct CommandSpec {
@@ -46,6 +49,8 @@ const std::map<std::string, CommandSpec>& Commands() {
          {1, kAny, {"--from", "--to", "--period", "--services"}, {"--overwrite"}, DownloadCommand}},
         {"batch", {1, kAny, {"--services"}, {}, BatchCommand}},
         {"convert", {2, kAny, {"--out", "--preset"}, {"--defaults"}, ConvertCommand}},
+        {"breadth", {1, kAny, {"--from", "--to"}, {}, BreadthCommand}},
+        {"index", {1, kAny, {"--type", "--services"}, {}, IndexCommand}},
     };
     return commands;
 }

@@ -135,3 +135,30 @@ TEST_F(CliTest, ConvertWithTheDefaultButtonsOptions) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(CliTest, BreadthAndIndexOverDownloadedHistory) {
+    test::GatewayProcess gateway(test::DemoDataDir());
+    for (const char* symbol : {"MSFT", "MCD", "AAPL"})
+        ASSERT_EQ(Cli({"add", Dir(), symbol}).status, 0);
+    ASSERT_EQ(Cli({"download", Dir(), "--from", "20130101", "--to", "20131031", "--services",
+                   gateway.BaseUrl()})
+                  .status,
+              0);
+    const CliRun breadth = Cli({"breadth", Dir(), "--from", "20130201", "--to", "20131031"});
+    EXPECT_EQ(breadth.status, 0) << breadth.err;
+    EXPECT_NE(breadth.out.find("total missing\t0"), std::string::npos) << breadth.out;
+    const CliRun index = Cli({"index", Dir(), "msft", "MCD", "--type", "equal"});
+    EXPECT_EQ(index.status, 0) << index.err;
+    const std::string list = Cli({"list", Dir()}).out;
+    for (const char* series :
+         {"#ADV\t", "#DECL\t", "#UNCH\t", "#HIGHS\t", "#LOWS\t", "#EQ_INDEX\t"})
+        EXPECT_NE(list.find(series), std::string::npos) << series;
+    EXPECT_EQ(Cli({"breadth", Dir(), "--from", "20131031", "--to", "20130201"}).status, 1);
+    EXPECT_EQ(Cli({"index", Dir(), "--type", "median"}).status, 2);
+}
+
+}  // namespace
+}  // namespace corvane
