@@ -67,7 +67,8 @@ struct Directory {
             (void)writer.AppendBars(bars);
             writer.ClosePriceFile();
             rows.push_back({Symbol(s), kFirst, kLast});
-            list += " " + Symbol(s);
+            list += ' ';
+            list += Symbol(s);
         }
         writer.Close();
     }

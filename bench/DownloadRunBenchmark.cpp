@@ -85,7 +85,8 @@ struct Fixture {
                               11 + day % 7, 9 + day % 7, 10 + day % 7, 100000 + day, 10 + day % 7);
                 out << line;
             }
-            symbols += " " + Symbol(s);
+            symbols += ' ';
+            symbols += Symbol(s);
         }
         gateway = std::make_unique<test::GatewayProcess>(data.Path());
     }

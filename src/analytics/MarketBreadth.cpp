@@ -173,7 +173,9 @@ void WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, in
 }  // namespace
 
 std::string RemoveMissing(const std::string& selectedList, const std::string& missingList) {
-    std::string selected = " " + NormaliseSymbolList(selectedList) + " ";
+    std::string selected = " ";
+    selected += NormaliseSymbolList(selectedList);
+    selected += ' ';
     for (const std::string& symbol : SplitSymbols(NormaliseSymbolList(missingList))) {
         const std::size_t at = selected.find(" " + symbol + " ");
         if (at != std::string::npos) selected.erase(at, symbol.size() + 1);

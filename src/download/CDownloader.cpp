@@ -44,7 +44,9 @@ struct CDownloader::RunState {
 
 std::string FormatDuration(long long seconds) {
     auto two = [](long long value) {
-        return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+        std::string text(value < 10 ? 1 : 0, '0');
+        text += std::to_string(value);
+        return text;
     };
     if (seconds < 0) seconds = 0;
     return two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
