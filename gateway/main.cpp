@@ -6,11 +6,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <iostream>
+#include <map>
 #include <string>
 #include <thread>
 
 #include "QuoteService.h"
+#include "YahooUpstream.h"
 
 namespace {
 
@@ -20,6 +24,9 @@ constexpr const char* kUsage =
     "usage: corvane-gateway [--port N] [--bind ADDR] [--data DIR] [--share DIR]\n"
     "                       [--today YYYYMMDD] [--latest-version CODE]\n"
     "                       [--fail-first N] [--delay-ms MS]\n"
+    "                       [--upstream local|yahoo] [--upstream-url URL] [--cache-dir DIR]\n"
+    "                       [--upstream-backoff-ms MS] [--upstream-retries N]\n"
+    "--upstream yahoo answers from Yahoo's chart API (live quotes) instead of --data.\n"
     "--port 0 picks a free port and prints it as the first line of standard output.\n";
 
 struct Options {
@@ -30,45 +37,70 @@ struct Options {
     ServiceOptions service;
     int failFirst = 0;
     int delayMs = 0;
+    std::string upstream = "local";
+    std::string upstreamUrl = "https://query2.finance.yahoo.com";
+    std::string cacheDir;
+    int backoffMs = 1000;
+    int retries = 4;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (i + 1 >= argc) return false;
-        const std::string value = argv[++i];
-        if (flag == "--port")
-            options.port = std::atoi(value.c_str());
-        else if (flag == "--bind")
-            options.bind = value;
-        else if (flag == "--data")
-            options.data = value;
-        else if (flag == "--share")
-            options.share = value;
-        else if (flag == "--today")
-            options.service.today = std::atoi(value.c_str());
-        else if (flag == "--latest-version")
-            options.service.latestVersion = value;
-        else if (flag == "--fail-first")
-            options.failFirst = std::atoi(value.c_str());
-        else if (flag == "--delay-ms")
-            options.delayMs = std::atoi(value.c_str());
-        else
-            return false;
+    auto number = [](int& target) {
+        return [&target](const std::string& value) { target = std::atoi(value.c_str()); };
+    };
+    auto text = [](std::string& target) {
+        return [&target](const std::string& value) { target = value; };
+    };
+    const std::map<std::string, std::function<void(const std::string&)>> flags = {
+        {"--port", number(options.port)},
+        {"--bind", text(options.bind)},
+        {"--data", text(options.data)},
+        {"--share", text(options.share)},
+        {"--today", [&](const std::string& v) { options.service.today = std::atoi(v.c_str()); }},
+        {"--latest-version", text(options.service.latestVersion)},
+        {"--fail-first", number(options.failFirst)},
+        {"--delay-ms", number(options.delayMs)},
+        {"--upstream", text(options.upstream)},
+        {"--upstream-url", text(options.upstreamUrl)},
+        {"--cache-dir", text(options.cacheDir)},
+        {"--upstream-backoff-ms", number(options.backoffMs)},
+        {"--upstream-retries", number(options.retries)},
+    };
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const auto found = flags.find(argv[i]);
+        if (found == flags.end()) return false;
+        found->second(argv[i + 1]);
     }
-    return true;
+    return argc % 2 == 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
+    if (!ParseOptions(argc, argv, options) ||
+        (options.upstream != "local" && options.upstream != "yahoo")) {
         std::cerr << kUsage;
         return 2;
     }
     options.service.shareDir = options.share;
     const QuoteService service(DailyHistory::Load(options.data), options.service);
+    UpstreamFetcher fetcher(options.upstreamUrl,
+                            options.cacheDir.empty() ? DefaultUpstreamCacheDir()
+                                                     : std::filesystem::path(options.cacheDir),
+                            options.backoffMs, options.retries);
+    const std::optional<std::int32_t> today = options.service.today;
+    YahooUpstream yahoo(fetcher, service, [today] {
+        if (!today) return static_cast<std::int64_t>(std::time(nullptr));
+        // Noon UTC of the given day.
+        std::tm day{};
+        day.tm_year = *today / 10000 - 1900;
+        day.tm_mon = *today / 100 % 100 - 1;
+        day.tm_mday = *today % 100;
+        day.tm_hour = 12;
+        return static_cast<std::int64_t>(timegm(&day));
+    });
+    const bool live = options.upstream == "yahoo";
     std::atomic<int> toFail{options.failFirst};
 
     httplib::Server server;
@@ -86,7 +118,8 @@ int main(int argc, char** argv) {
             return;
         }
         Query query(request.params.begin(), request.params.end());
-        const Answer answer = service.Handle(request.path, query);
+        const Answer answer =
+            live ? yahoo.Handle(request.path, query) : service.Handle(request.path, query);
         response.status = answer.status;
         response.set_content(answer.body, answer.contentType);
     });

@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+
 namespace corvane {
 namespace {
 
@@ -83,7 +85,10 @@ HttpResult CurlHttpClient::Get(const std::string& url) {
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     if ((status < 200 || status > 299) && status != 404) {
-        result.error = "The server answered with HTTP status " + std::to_string(status) + ".";
+        // The first line of the answer usually says why.
+        const std::string why = body.substr(0, std::min<std::size_t>(body.find('\n'), 200));
+        result.error = "The server answered with HTTP status " + std::to_string(status) +
+                       (why.empty() ? "." : ": " + why);
         return result;
     }
     result.ok = true;
