@@ -19,26 +19,45 @@ double Number(const json& array, std::size_t i) {
     return array[i].get<double>();
 }
 
+// Makes the C library's local time that of one zone while it lives. TZ is
+// process-wide, so zone scopes take turns; each costs one zone-file load.
+class ZoneScope {
+public:
+    explicit ZoneScope(const std::string& timezone) : lock_(Mutex()) {
+        const char* previous = std::getenv("TZ");
+        hadPrevious_ = previous != nullptr;
+        if (hadPrevious_) previous_ = previous;
+        setenv("TZ", timezone.empty() ? "UTC" : timezone.c_str(), 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        if (hadPrevious_)
+            setenv("TZ", previous_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    std::int32_t DateOf(std::int64_t epochSeconds) const {
+        const std::time_t moment = static_cast<std::time_t>(epochSeconds);
+        std::tm local{};
+        localtime_r(&moment, &local);
+        return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+    }
+
+private:
+    static std::mutex& Mutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    std::lock_guard<std::mutex> lock_;
+    bool hadPrevious_ = false;
+    std::string previous_;
+};
+
 }  // namespace
 
 std::int32_t LocalDate(std::int64_t epochSeconds, const std::string& timezone) {
-    // The C library knows every zone of the system's tz database; TZ is
-    // process-wide, so conversions take turns.
-    static std::mutex mutex;
-    const std::lock_guard lock(mutex);
-    const char* previous = std::getenv("TZ");
-    const std::string saved = previous != nullptr ? previous : "";
-    setenv("TZ", timezone.empty() ? "UTC" : timezone.c_str(), 1);
-    tzset();
-    const std::time_t moment = static_cast<std::time_t>(epochSeconds);
-    std::tm local{};
-    localtime_r(&moment, &local);
-    if (previous != nullptr)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
-    return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+    return ZoneScope(timezone).DateOf(epochSeconds);
 }
 
 std::optional<ChartAnswer> ParseChart(const std::string& text) {
@@ -56,9 +75,9 @@ std::optional<ChartAnswer> ParseChart(const std::string& text) {
     const json meta = result.value("meta", json::object());
     answer.timezone = meta.value("exchangeTimezoneName", "UTC");
     answer.marketPrice = meta.value("regularMarketPrice", 0.0);
+    const ZoneScope zone(answer.timezone);
     if (meta.contains("regularMarketTime") && meta["regularMarketTime"].is_number())
-        answer.marketDate =
-            LocalDate(meta["regularMarketTime"].get<std::int64_t>(), answer.timezone);
+        answer.marketDate = zone.DateOf(meta["regularMarketTime"].get<std::int64_t>());
 
     std::map<std::int64_t, double> splits;  // date -> factor
     if (result.contains("events") && result["events"].contains("splits"))
@@ -77,22 +96,22 @@ std::optional<ChartAnswer> ParseChart(const std::string& text) {
     const json adjclose = indicators.contains("adjclose") && !indicators["adjclose"].empty()
                               ? indicators["adjclose"][0].value("adjclose", json::array())
                               : json::array();
+    const json opens = quote.value("open", json()), highs = quote.value("high", json()),
+               lows = quote.value("low", json()), closes = quote.value("close", json()),
+               volumes = quote.value("volume", json());
     for (std::size_t i = 0; i < timestamps.size(); ++i) {
         if (!timestamps[i].is_number()) continue;
         const std::int64_t when = timestamps[i].get<std::int64_t>();
-        const double open = Number(quote.value("open", json()), i),
-                     high = Number(quote.value("high", json()), i),
-                     low = Number(quote.value("low", json()), i),
-                     close = Number(quote.value("close", json()), i);
+        const double open = Number(opens, i), high = Number(highs, i), low = Number(lows, i),
+                     close = Number(closes, i);
         if (std::isnan(open) || std::isnan(high) || std::isnan(low) || std::isnan(close)) continue;
+        const std::int32_t day = zone.DateOf(when);
         double factor = 1;
         for (const auto& [date, ratio] : splits)
-            if (LocalDate(date, answer.timezone) > LocalDate(when, answer.timezone))
-                factor *= ratio;
-        const double volume = Number(quote.value("volume", json()), i);
+            if (zone.DateOf(date) > day) factor *= ratio;
+        const double volume = Number(volumes, i);
         const double adjusted = Number(adjclose, i);
-        answer.bars.push_back({LocalDate(when, answer.timezone), open * factor, high * factor,
-                               low * factor, close * factor,
+        answer.bars.push_back({day, open * factor, high * factor, low * factor, close * factor,
                                std::isnan(volume) ? 0 : volume / factor,
                                std::isnan(adjusted) ? close : adjusted});
     }
