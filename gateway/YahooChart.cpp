@@ -14,6 +14,37 @@ namespace {
 
 using nlohmann::json;
 
+// Accessors that never throw: the answer comes from outside and may hold
+// anything where a field is expected.
+const json& Member(const json& object, const char* key) {
+    static const json kNull;
+    if (!object.is_object()) return kNull;
+    const auto found = object.find(key);
+    return found == object.end() ? kNull : *found;
+}
+
+const json& First(const json& array) {
+    static const json kNull;
+    return array.is_array() && !array.empty() ? array[0] : kNull;
+}
+
+std::string Text(const json& object, const char* key, const std::string& fallback) {
+    const json& value = Member(object, key);
+    return value.is_string() ? value.get<std::string>() : fallback;
+}
+
+std::optional<double> Value(const json& object, const char* key) {
+    const json& value = Member(object, key);
+    if (!value.is_number()) return std::nullopt;
+    return value.get<double>();
+}
+
+std::optional<std::int64_t> Integer(const json& object, const char* key) {
+    const json& value = Member(object, key);
+    if (!value.is_number_integer()) return std::nullopt;
+    return value.get<std::int64_t>();
+}
+
 double Number(const json& array, std::size_t i) {
     if (!array.is_array() || i >= array.size() || !array[i].is_number()) return NAN;
     return array[i].get<double>();
@@ -40,7 +71,10 @@ public:
     std::int32_t DateOf(std::int64_t epochSeconds) const {
         const std::time_t moment = static_cast<std::time_t>(epochSeconds);
         std::tm local{};
-        localtime_r(&moment, &local);
+        // A moment far outside the calendar has no date.
+        if (localtime_r(&moment, &local) == nullptr || local.tm_year < -1900 ||
+            local.tm_year > 9999 - 1900)
+            return 0;
         return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
     }
 
@@ -62,50 +96,48 @@ std::int32_t LocalDate(std::int64_t epochSeconds, const std::string& timezone) {
 
 std::optional<ChartAnswer> ParseChart(const std::string& text) {
     const json document = json::parse(text, nullptr, false);
-    if (document.is_discarded() || !document.contains("chart")) return std::nullopt;
-    const json& chart = document["chart"];
+    const json& chart = Member(document, "chart");
+    if (!chart.is_object()) return std::nullopt;
     ChartAnswer answer;
-    if (chart.contains("error") && chart["error"].is_object()) {
-        answer.notFound = chart["error"].value("code", "") == "Not Found";
+    if (Member(chart, "error").is_object()) {
+        answer.notFound = Text(Member(chart, "error"), "code", "") == "Not Found";
         return answer;
     }
-    if (!chart.contains("result") || !chart["result"].is_array() || chart["result"].empty())
-        return std::nullopt;
-    const json& result = chart["result"][0];
-    const json meta = result.value("meta", json::object());
-    answer.timezone = meta.value("exchangeTimezoneName", "UTC");
-    answer.marketPrice = meta.value("regularMarketPrice", 0.0);
+    const json& results = Member(chart, "result");
+    if (!results.is_array() || results.empty() || !results[0].is_object()) return std::nullopt;
+    const json& result = results[0];
+    const json& meta = Member(result, "meta");
+    answer.timezone = Text(meta, "exchangeTimezoneName", "UTC");
+    answer.marketPrice = Value(meta, "regularMarketPrice").value_or(0);
     const ZoneScope zone(answer.timezone);
-    if (meta.contains("regularMarketTime") && meta["regularMarketTime"].is_number())
-        answer.marketDate = zone.DateOf(meta["regularMarketTime"].get<std::int64_t>());
+    if (const auto time = Integer(meta, "regularMarketTime"))
+        answer.marketDate = zone.DateOf(*time);
 
     std::map<std::int64_t, double> splits;  // date -> factor
-    if (result.contains("events") && result["events"].contains("splits"))
-        for (const auto& [key, split] : result["events"]["splits"].items()) {
-            const double numerator = split.value("numerator", 1.0);
-            const double denominator = split.value("denominator", 1.0);
-            if (numerator > 0 && denominator > 0)
-                splits[split.value("date", std::int64_t{0})] = numerator / denominator;
+    const json& splitEvents = Member(Member(result, "events"), "splits");
+    if (splitEvents.is_object())
+        for (const auto& [key, split] : splitEvents.items()) {
+            const double numerator = Value(split, "numerator").value_or(1);
+            const double denominator = Value(split, "denominator").value_or(1);
+            const auto date = Integer(split, "date");
+            if (date && numerator > 0 && denominator > 0) splits[*date] = numerator / denominator;
         }
 
-    const json timestamps = result.value("timestamp", json::array());
-    const json indicators = result.value("indicators", json::object());
-    const json quote = indicators.contains("quote") && !indicators["quote"].empty()
-                           ? indicators["quote"][0]
-                           : json::object();
-    const json adjclose = indicators.contains("adjclose") && !indicators["adjclose"].empty()
-                              ? indicators["adjclose"][0].value("adjclose", json::array())
-                              : json::array();
-    const json opens = quote.value("open", json()), highs = quote.value("high", json()),
-               lows = quote.value("low", json()), closes = quote.value("close", json()),
-               volumes = quote.value("volume", json());
-    for (std::size_t i = 0; i < timestamps.size(); ++i) {
-        if (!timestamps[i].is_number()) continue;
+    const json& timestamps = Member(result, "timestamp");
+    const json& quote = First(Member(Member(result, "indicators"), "quote"));
+    const json& adjclose =
+        Member(First(Member(Member(result, "indicators"), "adjclose")), "adjclose");
+    const json &opens = Member(quote, "open"), &highs = Member(quote, "high"),
+               &lows = Member(quote, "low"), &closes = Member(quote, "close"),
+               &volumes = Member(quote, "volume");
+    for (std::size_t i = 0; timestamps.is_array() && i < timestamps.size(); ++i) {
+        if (!timestamps[i].is_number_integer()) continue;
         const std::int64_t when = timestamps[i].get<std::int64_t>();
         const double open = Number(opens, i), high = Number(highs, i), low = Number(lows, i),
                      close = Number(closes, i);
         if (std::isnan(open) || std::isnan(high) || std::isnan(low) || std::isnan(close)) continue;
         const std::int32_t day = zone.DateOf(when);
+        if (day == 0) continue;
         double factor = 1;
         for (const auto& [date, ratio] : splits)
             if (zone.DateOf(date) > day) factor *= ratio;

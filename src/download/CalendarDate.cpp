@@ -36,6 +36,9 @@ int DayOfWeek(std::int32_t yyyymmdd) {
 }
 
 std::int32_t MakeDate(int year, int month, int day) {
+    // Parts read from outside text can be anything; those that cannot form a
+    // date give 0, which no check accepts as a date.
+    if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99) return 0;
     return year * 10000 + month * 100 + day;
 }
 

@@ -95,6 +95,8 @@ TEST(QuoteLineTest, FieldsAndNoQuote) {
               20050315);
     EXPECT_FALSE(ParseQuoteLine("\"XYZ\",0.00,\"N/A\",N/A,N/A,N/A,N/A,N/A", true));
     EXPECT_FALSE(ParseQuoteLine("Missing Symbols List.", true));
+    // A year far outside the calendar is no date, not an overflow.
+    EXPECT_FALSE(ParseQuoteLine("\"X\",1.5,\"3/15/2005030\",0,1,1,1,1", true));
 }
 
 std::vector<std::string> IndexPage(bool withOpen) {

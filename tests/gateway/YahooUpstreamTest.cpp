@@ -72,6 +72,18 @@ TEST(YahooChartTest, LocalDatesOfTheExchange) {
     EXPECT_EQ(LocalDate(1598880600 - 14 * 3600, "America/New_York"), 20200830);
 }
 
+TEST(YahooChartTest, AnswersOfTheWrongShapeNeverThrow) {
+    for (
+        const char* text :
+        {"", "[]", R"({"chart":[]})", R"({"chart":{"result":[{"meta":[],"timestamp":{}}]}})",
+         R"({"chart":{"result":[{"meta":{"exchangeTimezoneName":7},"timestamp":[1e300, 4611686018427387904],
+             "indicators":{"quote":[{"open":[1,1],"high":[1,1],"low":[1,1],"close":[1,1]}]},
+             "events":{"splits":{"x":{"date":"soon","numerator":"4"}}}}]}})"}) {
+        const auto chart = ParseChart(text);
+        if (chart) EXPECT_TRUE(chart->bars.empty()) << text;
+    }
+}
+
 TEST(YahooChartTest, SymbolsAsYahooSpellsThem) {
     const std::pair<const char*, const char*> cases[] = {
         {"brk.b", "BRK-B"}, {"VOD.L", "VOD.L"}, {"WSU.DE", "WSU.DE"},     {"ENI.MI", "ENI.MI"},
