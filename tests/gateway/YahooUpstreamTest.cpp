@@ -80,7 +80,9 @@ TEST(YahooChartTest, AnswersOfTheWrongShapeNeverThrow) {
              "indicators":{"quote":[{"open":[1,1],"high":[1,1],"low":[1,1],"close":[1,1]}]},
              "events":{"splits":{"x":{"date":"soon","numerator":"4"}}}}]}})"}) {
         const auto chart = ParseChart(text);
-        if (chart) EXPECT_TRUE(chart->bars.empty()) << text;
+        if (chart) {
+            EXPECT_TRUE(chart->bars.empty()) << text;
+        }
     }
 }
 
