@@ -18,6 +18,10 @@ ServiceUrls LoadServiceUrls(const SettingsStore& settings) {
     return ServiceUrls{read("HistoryUrl"), read("QuoteUrl"), read("ForexUrl")};
 }
 
+std::string LoadMakerUrl(const SettingsStore& settings) {
+    return WithoutTrailingSlash(settings.ReadString(kServicesSection, "MakerUrl", kDefaultServiceUrl));
+}
+
 ServiceUrls AllServicesAt(const std::string& baseUrl) {
     const std::string url = WithoutTrailingSlash(baseUrl);
     return ServiceUrls{url, url, url};

@@ -1,0 +1,365 @@
+#include "CMainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <filesystem>
+
+#include "AboutDialog.h"
+#include "TransferText.h"
+
+namespace corvane {
+
+namespace {
+
+QString FirstLine(const char* prompt) {
+    return QString::fromLatin1(prompt).section(u'\n', 0, 0);
+}
+
+QString LastLine(const char* prompt) {
+    return QString::fromLatin1(prompt).section(u'\n', -1);
+}
+
+bool ClipboardHoldsText() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText() && !data->text().isEmpty();
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CCorvaneDoc& doc, AppSettings& settings, FrameServices services,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      doc_(doc),
+      settings_(settings),
+      services_(std::move(services)),
+      list_(new CRightListView(doc, settings)),
+      tree_(new CLeftTreeView(settings, *list_)) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QString::fromLatin1(kAppCaption));
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("paneSplitter"));
+    splitter->addWidget(tree_);
+    splitter->addWidget(list_);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(640, 480);
+    const int treeWidth = screenSize.width() * 20 / 100;
+    splitter->setSizes({treeWidth, screenSize.width() - treeWidth});
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    CreateCommands();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateTray();
+    list_->SetViewMode(CRightListView::Details);
+
+    connect(list_, &CRightListView::StateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(list_, &CRightListView::TitleRequested, this, &QWidget::setWindowTitle);
+    connect(list_, &CRightListView::ContextMenuRequested, this,
+            [this](const QPoint& at) { BuildListContextMenu()->popup(at); });
+    connect(tree_, &CLeftTreeView::TitleRequested, this, &QWidget::setWindowTitle);
+    connect(tree_, &CLeftTreeView::FocusChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdateCommandStates);
+    UpdateCommandStates();
+}
+
+void CMainFrame::Create(const std::vector<VolumeRoot>& roots, const std::string& startupDirectory) {
+    tree_->Create(roots, startupDirectory);
+    tree_->setFocus();
+    UpdateCommandStates();
+}
+
+QAction* CMainFrame::Command(int id) const {
+    const auto found = commands_.find(id);
+    return found == commands_.end() ? nullptr : found->second;
+}
+
+void CMainFrame::CreateCommands() {
+    for (const CommandSpec& command : kCommands) {
+        auto* action = new QAction(QString::fromLatin1(command.menuText), this);
+        action->setObjectName(QStringLiteral("command%1").arg(command.id));
+        action->setData(command.id);
+        if (*command.prompt) {
+            action->setStatusTip(FirstLine(command.prompt));
+            action->setToolTip(LastLine(command.prompt));
+        }
+        commands_[command.id] = action;
+        addAction(action);
+    }
+    Command(kCmdNewSecurity)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    Command(kCmdCut)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    Command(kCmdCopy)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    Command(kCmdPaste)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    for (int id : {kCmdCut, kCmdCopy, kCmdPaste}) Command(id)->setShortcutContext(Qt::WindowShortcut);
+
+    Connect(kCmdOpen, [this] { list_->ShowPrices(); });
+    Connect(kCmdExit, [this] { OnExit(); });
+    Connect(kCmdDelete, [this] { list_->DeleteSelected(); });
+    Connect(kCmdCut, [this] { list_->Cut(); });
+    Connect(kCmdCopy, [this] { list_->Copy(); });
+    Connect(kCmdPaste, [this] { list_->Paste(); });
+    Connect(kCmdSelectAll, [this] { list_->SelectAll(); });
+    Connect(kCmdCharts, [this] { OnWebPage(kCmdCharts); });
+    Connect(kCmdFundamentals, [this] { OnWebPage(kCmdFundamentals); });
+    Connect(kCmdContents, [this] { ShowHelp(); });
+    Connect(kCmdAbout, [this] { ShowAbout(); });
+    Connect(kCmdRestore, [this] { OnRestore(); });
+
+    viewModes_ = new QActionGroup(this);
+    const std::pair<int, int> modes[] = {{kCmdLargeIcons, CRightListView::LargeIcons},
+                                         {kCmdSmallIcons, CRightListView::SmallIcons},
+                                         {kCmdList, CRightListView::List},
+                                         {kCmdReports, CRightListView::Details}};
+    for (const auto& [id, mode] : modes) {
+        QAction* action = Command(id);
+        action->setCheckable(true);
+        viewModes_->addAction(action);
+        Connect(id, [this, mode = mode] { list_->SetViewMode(mode); });
+    }
+}
+
+void CMainFrame::Connect(int id, std::function<void()> handler) {
+    connect(Command(id), &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+}
+
+void CMainFrame::CreateMenus() {
+    auto add = [this](QMenu* menu, std::initializer_list<int> ids) {
+        for (int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(Command(id));
+        }
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* fileNew = file->addMenu(QStringLiteral("&New"));
+    add(fileNew, {kCmdNewSecurity, kCmdNewFolder});
+    add(file, {kCmdOpen, kCmdProperties, 0, kCmdExit});
+    add(menuBar()->addMenu(QStringLiteral("&Edit")),
+        {kCmdCut, kCmdCopy, kCmdPaste, 0, kCmdDelete, kCmdRename, 0, kCmdSelectAll});
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    add(view, {kCmdToolbar, kCmdStatusBar, 0, kCmdReport});
+    add(view->addMenu(QStringLiteral("Show As")), {kCmdLargeIcons, kCmdSmallIcons, kCmdList, kCmdReports});
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    add(tools, {kCmdDownload, kCmdBatchDownload, 0, kCmdConvert, kCmdMarketBreadth, kCmdIndex, 0,
+                kCmdScheduler});
+    add(tools->addMenu(QStringLiteral("Web data")), {kCmdCharts, kCmdFundamentals});
+    add(tools, {0, kCmdUpdateSymbols, kCmdCheckUpdates, 0, kCmdSettings});
+    add(menuBar()->addMenu(QStringLiteral("&Help")), {kCmdContents, kCmdAbout});
+}
+
+void CMainFrame::CreateToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    const std::pair<int, QStyle::StandardPixmap> icons[] = {
+        {kCmdNewSecurity, QStyle::SP_FileIcon},        {kCmdOpen, QStyle::SP_DialogOpenButton},
+        {kCmdProperties, QStyle::SP_FileDialogInfoView}, {kCmdRename, QStyle::SP_FileDialogDetailedView},
+        {kCmdDelete, QStyle::SP_TrashIcon},            {kCmdReport, QStyle::SP_FileDialogContentsView},
+        {kCmdDownload, QStyle::SP_ArrowDown},          {kCmdSettings, QStyle::SP_ComputerIcon}};
+    for (const auto& [id, pixmap] : icons) Command(id)->setIcon(style()->standardIcon(pixmap));
+
+    auto* newButton = new QToolButton(toolBar_);
+    newButton->setObjectName(QStringLiteral("newButton"));
+    newButton->setDefaultAction(Command(kCmdNewSecurity));
+    auto* newMenu = new QMenu(newButton);
+    newMenu->addAction(Command(kCmdNewSecurity));
+    newMenu->addAction(Command(kCmdNewFolder));
+    connect(newMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    newButton->setMenu(newMenu);
+    newButton->setPopupMode(QToolButton::MenuButtonPopup);
+    toolBar_->addWidget(newButton);
+    for (int id : {int{kCmdOpen}, int{kCmdProperties}, 0, int{kCmdRename}, int{kCmdDelete}, 0,
+                   int{kCmdReport}, int{kCmdDownload}, 0, int{kCmdSettings}}) {
+        if (id == 0)
+            toolBar_->addSeparator();
+        else
+            toolBar_->addAction(Command(id));
+    }
+    QAction* toggle = Command(kCmdToolbar);
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, toolBar_, &QWidget::setVisible);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    for (const char* indicator : {"CAPS", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(indicator), bar);
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+    }
+    QAction* toggle = Command(kCmdStatusBar);
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, bar, &QWidget::setVisible);
+}
+
+void CMainFrame::CreateTray() {
+    trayMenu_ = new QMenu(QStringLiteral("&Tray"), this);
+    trayMenu_->setObjectName(QStringLiteral("trayMenu"));
+    for (int id : {kCmdRestore, kCmdContents, kCmdAbout, kCmdSettings, kCmdExit}) {
+        const char* text = id == kCmdContents ? "&Help" : id == kCmdSettings ? "Settings" : nullptr;
+        if (text)
+            AddProxy(*trayMenu_, id, QString::fromLatin1(text));
+        else
+            trayMenu_->addAction(Command(id));
+    }
+    trayMenu_->setDefaultAction(Command(kCmdRestore));
+    connect(trayMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setToolTip(QStringLiteral("Corvane 1.08.000"));
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::DoubleClick) OnRestore();
+    });
+}
+
+void CMainFrame::AddProxy(QMenu& menu, int id, const QString& text) {
+    QAction* command = Command(id);
+    QAction* proxy = menu.addAction(text);
+    proxy->setEnabled(command->isEnabled());
+    connect(proxy, &QAction::triggered, command, &QAction::trigger);
+    connect(command, &QAction::changed, proxy, [proxy, command] { proxy->setEnabled(command->isEnabled()); });
+}
+
+QMenu* CMainFrame::BuildListContextMenu() {
+    UpdateCommandStates();
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("listContextMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const std::pair<int, const char*> items[] = {
+        {kCmdOpen, "&Open"},         {kCmdProperties, "&Properties"},
+        {kCmdRename, "&Rename"},     {kCmdDelete, "Dele&te"},
+        {kCmdCopy, "Cop&y"},         {kCmdCut, "C&ut"},
+        {kCmdDownload, "&Download"}, {kCmdConvert, "&Convert to ASCII"},
+        {kCmdMarketBreadth, "&Market Breadth"}};
+    for (const auto& [id, text] : items) AddProxy(*menu, id, QString::fromLatin1(text));
+    QMenu* web = menu->addMenu(QStringLiteral("Web Data"));
+    AddProxy(*web, kCmdCharts, QStringLiteral("C&harts"));
+    AddProxy(*web, kCmdFundamentals, QStringLiteral("&Fundamentals"));
+    AddProxy(*menu, kCmdScheduler, QStringLiteral("Sch&eduler"));
+    AddProxy(*menu, kCmdSettings, QStringLiteral("&Settings"));
+    return menu;
+}
+
+bool CMainFrame::IsAvailable(const CommandSpec& command) const {
+    const bool prices = list_->IsPriceView();
+    switch (command.availability) {
+    case Availability::Always: return true;
+    case Availability::TreeFocus: return tree_->HasFocus();
+    case Availability::Selection: return list_->HasSelection() && !prices;
+    case Availability::Rows: return list_->HasRows() && !prices;
+    case Availability::Paste: return ClipboardHoldsText() && !prices;
+    }
+    return false;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (const CommandSpec& command : kCommands)
+        Command(command.id)->setEnabled(command.built && IsAvailable(command));
+    const std::pair<int, int> modes[] = {{CRightListView::LargeIcons, kCmdLargeIcons},
+                                         {CRightListView::SmallIcons, kCmdSmallIcons},
+                                         {CRightListView::List, kCmdList},
+                                         {CRightListView::Details, kCmdReports}};
+    for (const auto& [mode, id] : modes)
+        if (list_->GetViewMode() == mode) Command(id)->setChecked(true);
+}
+
+void CMainFrame::OnWebPage(int command) {
+    const std::vector<std::string> symbols = list_->SelectedSymbols();
+    if (symbols.empty()) return;
+    const QByteArray symbol =
+        QUrl::toPercentEncoding(QString::fromLatin1(symbols.front().substr(0, 19)));
+    QString url = QString::fromStdString(services_.quoteUrl);
+    if (command == kCmdCharts)
+        url += QStringLiteral("/q/ta?s=") + QString::fromLatin1(symbol) +
+               QStringLiteral("&t=6m&l=on&z=m&q=b&p=e20,m50,m200&a=m26-12-9,ss&c=");
+    else
+        url += QStringLiteral("/q/ks?s=") + QString::fromLatin1(symbol);
+    services_.openUrl(QUrl(url, QUrl::StrictMode));
+}
+
+void CMainFrame::ShowHelp() {
+    if (!std::filesystem::exists(services_.helpIndex.toStdString())) {
+        (void)doc_.GetPrompt().Show("The help pages were not found: " + services_.helpIndex.toStdString(),
+                                    kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        return;
+    }
+    services_.openUrl(QUrl::fromLocalFile(services_.helpIndex));
+}
+
+void CMainFrame::ShowAbout() {
+    AboutDialog about(QUrl(QString::fromStdString(services_.makerUrl)), services_.openUrl, this);
+    about.exec();
+}
+
+bool CMainFrame::ConfirmExit() {
+    return settings_.onShutdown != 1 ||
+           doc_.GetPrompt().Show("Are you sure you want to exit Corvane?", kAppCaption,
+                                 PromptIcon::Question, PromptButtons::YesNo) == PromptAnswer::Yes;
+}
+
+void CMainFrame::OnExit() {
+    if (ConfirmExit()) EndSession();
+}
+
+void CMainFrame::EndSession() {
+    ending_ = true;
+    close();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!ending_ && settings_.shutMinimize != 0) {
+        event->ignore();
+        HideToTray();
+        return;
+    }
+    if (!ending_ && !ConfirmExit()) {
+        event->ignore();
+        return;
+    }
+    ending_ = true;
+    if (tray_) tray_->hide();
+    event->accept();
+    Q_EMIT Ended();
+}
+
+void CMainFrame::HideToTray() {
+    inTray_ = true;
+    if (tray_) {
+        tray_->show();
+        hide();
+    } else {
+        // Without a tray the window waits minimised; the system keeps running.
+        showMinimized();
+    }
+}
+
+void CMainFrame::OnRestore() {
+    inTray_ = false;
+    if (tray_) tray_->hide();
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+}  // namespace corvane

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QSoundEffect>
+#include <QTemporaryDir>
+
+#include "SoundOutput.h"
+
+namespace corvane {
+
+// Plays through Qt Multimedia. The beep is a generated sine tone.
+class QtSoundOutput : public SoundOutput {
+public:
+    void PlayFile(const std::string& path) override;
+    void Beep(int frequencyHz, int durationMs) override;
+
+private:
+    QSoundEffect effect_;
+    QTemporaryDir toneDir_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// A stored date (CYYMMDD, YYYYMMDD or the six-digit YYMMDD of old files) as
+// the list shows it: MM/DD/YYYY.
+std::string FormatDisplayDate(std::int32_t date);
+
+// The key that sorts a date cell (M/D/YYYY or MM/DD/YYYY) by year, month and
+// day: YYYYMMDD. Text that is not a date is its own key.
+std::string DateSortKey(std::string_view cell);
+
+}  // namespace corvane
