@@ -70,11 +70,18 @@ bool SameDirectory(const fs::path& a, const fs::path& b) {
     return fs::equivalent(a, b, error);
 }
 
+// Deleting a directory's last security removes its index files, so a paste
+// that overwrote it creates them again.
+bool OpenOrCreate(StoreWriter& writer, const fs::path& directory) {
+    if (Succeeded(writer.Open(directory))) return true;
+    return Succeeded(writer.CreateDirectory(directory)) && Succeeded(writer.Open(directory));
+}
+
 enum class Overwrite { Proceed, Skip, Stop };
 
 Overwrite ClearExisting(Prompt& prompt, StoreWriter& writer, const fs::path& target,
                         const std::string& symbol, PasteListener& listener) {
-    if (!Succeeded(writer.Open(target))) return Overwrite::Skip;
+    if (!Succeeded(writer.Open(target))) return Overwrite::Proceed;  // empty: nothing to overwrite
     const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
     writer.ClosePriceFile();
     if (!exists) {
@@ -99,7 +106,7 @@ Overwrite ClearExisting(Prompt& prompt, StoreWriter& writer, const fs::path& tar
 // new entry is removed again and the source stays as it was.
 bool AddCopy(Prompt& prompt, StoreWriter& writer, const fs::path& target, const TransferLine& line) {
     fs::path newPriceFile;
-    if (!Succeeded(writer.Open(target))) return false;
+    if (!OpenOrCreate(writer, target)) return false;
     const Result added = writer.AddSecurityWithDates(line.symbol, line.name, line.periodicity,
                                                      line.firstDate, line.lastDate, newPriceFile);
     writer.Close();
@@ -158,9 +165,9 @@ std::string BuildTransferText(Prompt& prompt, const fs::path& directory,
 Result PasteTransferText(Prompt& prompt, const Clock& clock, const fs::path& target,
                          std::string_view text, PasteListener& listener) {
     StoreWriter writer(prompt, clock);
-    if (Succeeded(writer.Open(target))) {
+    if (OpenOrCreate(writer, target)) {
         writer.Close();
-    } else if (!Succeeded(writer.CreateDirectory(target))) {
+    } else {
         Tell(prompt, "Directory " + target.string() + " is in use by other application.");
         return Result::Failed;
     }

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "DataDirBuilder.h"
+#include "DisplayDate.h"
+#include "FixedClock.h"
+#include "RecordingPrompt.h"
+#include "SecurityTransfer.h"
+#include "TempDir.h"
+#include "TransferText.h"
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DisplayDateTest, EveryStoredFormShowsAsMonthDayYear) {
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {20050228, "02/28/2005"}, {1050228, "02/28/2005"}, {991231, "12/31/1999"},
+        {1080630, "06/30/2008"},  {19991231, "12/31/1999"}};
+    for (const auto& [stored, shown] : cases) EXPECT_EQ(FormatDisplayDate(stored), shown) << stored;
+}
+
+TEST(DisplayDateTest, SortKeyOrdersByYearFirst) {
+    EXPECT_EQ(DateSortKey("12/31/1999"), "19991231");
+    EXPECT_EQ(DateSortKey("1/2/2000"), "20000102");
+    EXPECT_LT(DateSortKey("12/31/1999"), DateSortKey("01/02/2000"));
+    EXPECT_EQ(DateSortKey("12.50"), "12.50");
+}
+
+TEST(SecurityTransferTest, LineCarriesTheSevenFieldsAndRoundTrips) {
+    const TransferLine line{false, "/quotes/F3.DAT", "IBM", "INTL BUSINESS MACH", 'D', 1050103, 1080630};
+    const std::string text = FormatTransferLine(line);
+    EXPECT_EQ(text, "0,/quotes/F3.DAT,IBM,INTL BUSINESS MACH,68,1050103,1080630\n");
+    EXPECT_EQ(ParseTransferLine(text.substr(0, text.size() - 1)), line);
+    EXPECT_EQ(ParseTransferLine("1,/q/F1.MWD,X,,77,20050101,20051231\r")->periodicity, 'M');
+}
+
+TEST(SecurityTransferTest, LinesOfAnyOtherShapeAreRefused) {
+    const char* bad[] = {
+        "",
+        "0,/q/F1.DAT,IBM,NAME,68,1050103",              // six fields
+        "0,/q/F1.DAT,IBM,NAME,68,1050103,1080630,9",    // eight
+        "2,/q/F1.DAT,IBM,NAME,68,1050103,1080630",      // operation
+        "0,,IBM,NAME,68,1050103,1080630",               // no path
+        "0,/q/F1.DAT,,NAME,68,1050103,1080630",         // no symbol
+        "0,/q/F1.DAT,ABCDEFGHIJKLMNO,NAME,68,1,2",      // symbol of 15
+        "0,/q/F1.DAT,IBM,NAME,0,1050103,1080630",       // periodicity code
+        "0,/q/F1.DAT,IBM,NAME,68,10501x3,1080630",      // date
+        "0,/q/F1.DAT,IBM,NAME,68,1050103,99999999999",  // date overflow
+    };
+    for (const char* line : bad) EXPECT_FALSE(ParseTransferLine(line)) << line;
+    EXPECT_FALSE(CanTravel("A,B"));
+    EXPECT_FALSE(CanTravel("A\nB"));
+    EXPECT_TRUE(CanTravel("A.B"));
+}
+
+// Two data directories and the paste between them, as the list runs it.
+class TransferTextTest : public ::testing::Test, public PasteListener {
+protected:
+    void SetUp() override {
+        MakeDataDir(source_, {{"IBM", "INTL BUSINESS MACH", 5}, {"MSFT", "MICROSOFT", 3}});
+    }
+    void RemoveRow(const std::string& symbol) override { removed_.push_back(symbol); }
+    void AddRow(const SecurityRecord& security) override { added_.push_back(security.symbol); }
+
+    std::string Copy(std::vector<std::string> symbols, bool cut = false) {
+        return BuildTransferText(prompt_, source_, symbols, cut);
+    }
+    Result Paste(const std::string& text, const fs::path& target) {
+        return PasteTransferText(prompt_, clock_, target, text, *this);
+    }
+
+    TempDir dir_;
+    fs::path source_ = dir_ / "source";
+    fs::path target_ = dir_ / "target";
+    RecordingPrompt prompt_;
+    FixedClock clock_;
+    std::vector<std::string> removed_;
+    std::vector<std::string> added_;
+};
+
+TEST_F(TransferTextTest, CopyPastesBarsAndKeepsTheSource) {
+    const std::string text = Copy({"MSFT", "IBM"});
+    EXPECT_EQ(text.substr(0, 2), "0,");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    ASSERT_TRUE(Succeeded(Paste(text, target_)));  // target has no index files yet
+    EXPECT_EQ(ReadSymbols(target_), (std::vector<std::string>{"MSFT", "IBM"}));
+    EXPECT_EQ(ReadBars(target_, "IBM").size(), 5u);
+    EXPECT_EQ(ReadSymbols(source_).size(), 2u);
+    EXPECT_EQ(added_, (std::vector<std::string>{"MSFT", "IBM"}));
+    EXPECT_TRUE(prompt_.shown.empty());
+}
+
+TEST_F(TransferTextTest, CutMovesTheSecurity) {
+    ASSERT_TRUE(Succeeded(Paste(Copy({"IBM"}, true), target_)));
+    EXPECT_EQ(ReadSymbols(source_), std::vector<std::string>{"MSFT"});
+    EXPECT_EQ(ReadBars(target_, "IBM").back().close, 14.0f);
+}
+
+TEST_F(TransferTextTest, PastingIntoTheSourceDirectoryLosesNothing) {
+    ASSERT_TRUE(Succeeded(Paste(Copy({"IBM"}, true), source_)));
+    EXPECT_EQ(ReadSymbols(source_).size(), 2u);
+    EXPECT_EQ(ReadBars(source_, "IBM").size(), 5u);
+    EXPECT_TRUE(prompt_.shown.empty());
+}
+
+TEST_F(TransferTextTest, FailedCopyKeepsTheSourceAndRemovesTheNewEntry) {
+    const std::string text = Copy({"IBM"}, true);
+    const fs::path priceFile = ReadEntries(source_).front().PriceFileName();
+    fs::rename(source_ / priceFile, dir_ / "saved");
+    fs::create_directory(source_ / priceFile);  // exists, but cannot be copied
+    ASSERT_TRUE(Succeeded(Paste(text, target_)));
+    EXPECT_TRUE(ReadSymbols(target_).empty());
+    EXPECT_EQ(ReadSymbols(source_).size(), 2u);
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("could not be copied"), std::string::npos);
+    EXPECT_TRUE(added_.empty());
+}
+
+TEST_F(TransferTextTest, LinesThatDoNotDescribeAStoredSecurityAreSkipped) {
+    MakeDataDir(target_, {});
+    const std::string msftFile = (source_ / ReadEntries(source_)[1].PriceFileName()).string();
+    const std::string forged[] = {
+        "hello from another program",
+        "1," + msftFile + ",IBM,INTL BUSINESS MACH,68,1050103,1050107",      // another entry's file
+        "1," + (dir_ / "F1.DAT").string() + ",IBM,X,68,1050103,1050107",     // not a data directory
+        "1," + (source_ / "MASTER").string() + ",IBM,X,68,1050103,1050107",  // not a price file
+        "1,relative/F1.DAT,IBM,X,68,1050103,1050107",
+    };
+    std::string text;
+    for (const std::string& line : forged) text += line + "\n";
+    ASSERT_TRUE(Succeeded(Paste(text, target_)));
+    EXPECT_EQ(prompt_.shown.size(), std::size(forged));
+    EXPECT_TRUE(ReadSymbols(target_).empty());
+    EXPECT_EQ(ReadSymbols(source_).size(), 2u);
+}
+
+TEST_F(TransferTextTest, AnExistingSymbolAsksBeforeItIsOverwritten) {
+    struct Case {
+        PromptAnswer answer;
+        std::vector<std::string> targetSymbols;
+        std::size_t ibmBars;
+        std::vector<std::string> added;
+    };
+    const Case cases[] = {
+        {PromptAnswer::Yes, {"IBM", "MSFT"}, 5, {"IBM", "MSFT"}},
+        {PromptAnswer::No, {"IBM", "MSFT"}, 1, {"MSFT"}},
+        {PromptAnswer::Cancel, {"IBM"}, 1, {}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(target_);
+        MakeDataDir(target_, {{"IBM", "OLD IBM", 1}});
+        prompt_.shown.clear();
+        prompt_.answers = {c.answer};
+        added_.clear();
+        removed_.clear();
+        ASSERT_TRUE(Succeeded(Paste(Copy({"IBM", "MSFT"}), target_)));
+        ASSERT_EQ(prompt_.shown.size(), 1u);
+        EXPECT_EQ(prompt_.shown[0].text, "Security IBM already exists. Do you want to overwrite it?");
+        EXPECT_EQ(prompt_.shown[0].buttons, PromptButtons::YesNoCancel);
+        EXPECT_EQ(ReadSymbols(target_), c.targetSymbols);
+        EXPECT_EQ(ReadBars(target_, "IBM").size(), c.ibmBars);
+        EXPECT_EQ(added_, c.added);
+        EXPECT_EQ(removed_.size(), c.answer == PromptAnswer::Yes ? 1u : 0u);
+    }
+}
+
+TEST_F(TransferTextTest, SecuritiesThatCannotTravelAreRefused) {
+    MakeDataDir(source_ / "odd", {{"A,B", "COMMA", 1}, {"OK", "FINE", 1}});
+    const std::string text = BuildTransferText(prompt_, source_ / "odd", {"A,B", "OK"}, false);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("A,B"), std::string::npos);
+}
+
+TEST_F(TransferTextTest, ATargetThatCannotBeCreatedSaysSo) {
+    std::ofstream(dir_ / "file") << "x";
+    EXPECT_FALSE(Succeeded(Paste(Copy({"IBM"}), dir_ / "file" / "sub")));
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_EQ(prompt_.shown[0].text.find("Directory "), 0u);
+    EXPECT_NE(prompt_.shown[0].text.find(" is in use by other application."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::test
