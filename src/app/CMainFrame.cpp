@@ -60,6 +60,7 @@ CMainFrame::CMainFrame(CCorvaneDoc& doc, AppSettings& settings, FrameServices se
     splitter->setSizes({treeWidth, screenSize.width() - treeWidth});
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
+    if (screen) setGeometry(screen->availableGeometry());
 
     CreateCommands();
     CreateMenus();

@@ -1,6 +1,7 @@
 #include "CorvaneApp.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIcon>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -27,6 +28,8 @@ CorvaneApp::~CorvaneApp() = default;
 
 bool CorvaneApp::RunStartup() {
     LoadSettings();
+    const std::filesystem::path icon = ShippedDirectory() / "icons" / "corvane.png";
+    QApplication::setWindowIcon(QIcon(QString::fromStdString(icon.string())));
     FrameServices services{env_.openUrl, LoadServiceUrls(env_.store).quote, LoadMakerUrl(env_.store),
                            QString::fromStdString(HelpIndex().string())};
     mainFrame_ = std::make_unique<CMainFrame>(doc_, settings_, std::move(services));

@@ -48,8 +48,9 @@ void QtSoundOutput::PlayFile(const std::string& path) {
 }
 
 void QtSoundOutput::Beep(int frequencyHz, int durationMs) {
-    if (!toneDir_.isValid()) return;
-    const QString path = toneDir_.filePath(QStringLiteral("tone-%1-%2.wav").arg(frequencyHz).arg(durationMs));
+    if (!toneDir_) toneDir_ = std::make_unique<QTemporaryDir>();
+    if (!toneDir_->isValid()) return;
+    const QString path = toneDir_->filePath(QStringLiteral("tone-%1-%2.wav").arg(frequencyHz).arg(durationMs));
     QFile file(path);
     if (!file.exists() && (!file.open(QIODevice::WriteOnly) || file.write(ToneWave(frequencyHz, durationMs)) < 0))
         return;

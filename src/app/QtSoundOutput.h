@@ -3,6 +3,8 @@
 #include <QSoundEffect>
 #include <QTemporaryDir>
 
+#include <memory>
+
 #include "SoundOutput.h"
 
 namespace corvane {
@@ -15,7 +17,7 @@ public:
 
 private:
     QSoundEffect effect_;
-    QTemporaryDir toneDir_;
+    std::unique_ptr<QTemporaryDir> toneDir_;  // made at the first beep
 };
 
 }  // namespace corvane
