@@ -49,7 +49,8 @@ struct Fixture {
         list.ReloadSecurityList();
         const int last = list.Model().rowCount() - 1;
         list.DetailsView().selectionModel()->select(
-            list.Model().index(last, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            list.Model().index(last, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 };
 

@@ -21,10 +21,13 @@ using namespace corvane;
 
 class AnsweringPrompt : public Prompt {
 public:
-    PromptAnswer Show(const std::string&, const std::string&, PromptIcon, PromptButtons buttons) override {
+    PromptAnswer Show(const std::string&, const std::string&, PromptIcon,
+                      PromptButtons buttons) override {
         ++count_;
         if (buttons != PromptButtons::YesNoCancel) return PromptAnswer::Ok;
-        return count_ % 3 == 0 ? PromptAnswer::Cancel : count_ % 3 == 1 ? PromptAnswer::Yes : PromptAnswer::No;
+        return count_ % 3 == 0   ? PromptAnswer::Cancel
+               : count_ % 3 == 1 ? PromptAnswer::Yes
+                                 : PromptAnswer::No;
     }
 
 private:
@@ -42,7 +45,8 @@ public:
     void AddRow(const SecurityRecord&) override {}
 };
 
-const fs::path kRoot = fs::temp_directory_path() / ("corvane-fuzz-transfer-" + std::to_string(::getpid()));
+const fs::path kRoot =
+    fs::temp_directory_path() / ("corvane-fuzz-transfer-" + std::to_string(::getpid()));
 
 void MakeSource(Prompt& prompt, const Clock& clock) {
     StoreWriter writer(prompt, clock);
@@ -55,7 +59,8 @@ void MakeSource(Prompt& prompt, const Clock& clock) {
 std::string Expand(std::string text) {
     const std::string token = "@SRC@";
     const std::string source = (kRoot / "src").string();
-    for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + source.size()))
+    for (std::size_t at = text.find(token); at != std::string::npos;
+         at = text.find(token, at + source.size()))
         text.replace(at, token.size(), source);
     return text;
 }

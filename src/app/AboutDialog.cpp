@@ -15,9 +15,9 @@ AboutDialog::AboutDialog(const QUrl& makerSite, std::function<void(const QUrl&)>
     auto* icon = new QLabel(this);
     icon->setPixmap(windowIcon().pixmap(32, 32));
     auto* version = new QLabel(QStringLiteral("Corvane, version 1.08.000"), this);
-    auto* maker = new QLabel(
-        QStringLiteral("<a href=\"%1\">Halbrook Labs</a>").arg(makerSite.toString().toHtmlEscaped()),
-        this);
+    auto* maker = new QLabel(QStringLiteral("<a href=\"%1\">Halbrook Labs</a>")
+                                 .arg(makerSite.toString().toHtmlEscaped()),
+                             this);
     maker->setObjectName(QStringLiteral("makerLink"));
     maker->setTextFormat(Qt::RichText);
     connect(maker, &QLabel::linkActivated, this,

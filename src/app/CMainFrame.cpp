@@ -104,10 +104,14 @@ void CMainFrame::CreateCommands() {
         addAction(action);
     }
     Command(kCmdNewSecurity)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    Command(kCmdCut)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    Command(kCmdCopy)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    Command(kCmdPaste)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    for (int id : {kCmdCut, kCmdCopy, kCmdPaste}) Command(id)->setShortcutContext(Qt::WindowShortcut);
+    Command(kCmdCut)->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    Command(kCmdCopy)->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    Command(kCmdPaste)->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    for (int id : {kCmdCut, kCmdCopy, kCmdPaste})
+        Command(id)->setShortcutContext(Qt::WindowShortcut);
 
     Connect(kCmdOpen, [this] { list_->ShowPrices(); });
     Connect(kCmdExit, [this] { OnExit(); });
@@ -157,7 +161,8 @@ void CMainFrame::CreateMenus() {
         {kCmdCut, kCmdCopy, kCmdPaste, 0, kCmdDelete, kCmdRename, 0, kCmdSelectAll});
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     add(view, {kCmdToolbar, kCmdStatusBar, 0, kCmdReport});
-    add(view->addMenu(QStringLiteral("Show As")), {kCmdLargeIcons, kCmdSmallIcons, kCmdList, kCmdReports});
+    add(view->addMenu(QStringLiteral("Show As")),
+        {kCmdLargeIcons, kCmdSmallIcons, kCmdList, kCmdReports});
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     add(tools, {kCmdDownload, kCmdBatchDownload, 0, kCmdConvert, kCmdMarketBreadth, kCmdIndex, 0,
                 kCmdScheduler});
@@ -170,10 +175,14 @@ void CMainFrame::CreateToolBar() {
     toolBar_ = addToolBar(QStringLiteral("Toolbar"));
     toolBar_->setObjectName(QStringLiteral("toolBar"));
     const std::pair<int, QStyle::StandardPixmap> icons[] = {
-        {kCmdNewSecurity, QStyle::SP_FileIcon},        {kCmdOpen, QStyle::SP_DialogOpenButton},
-        {kCmdProperties, QStyle::SP_FileDialogInfoView}, {kCmdRename, QStyle::SP_FileDialogDetailedView},
-        {kCmdDelete, QStyle::SP_TrashIcon},            {kCmdReport, QStyle::SP_FileDialogContentsView},
-        {kCmdDownload, QStyle::SP_ArrowDown},          {kCmdSettings, QStyle::SP_ComputerIcon}};
+        {kCmdNewSecurity, QStyle::SP_FileIcon},
+        {kCmdOpen, QStyle::SP_DialogOpenButton},
+        {kCmdProperties, QStyle::SP_FileDialogInfoView},
+        {kCmdRename, QStyle::SP_FileDialogDetailedView},
+        {kCmdDelete, QStyle::SP_TrashIcon},
+        {kCmdReport, QStyle::SP_FileDialogContentsView},
+        {kCmdDownload, QStyle::SP_ArrowDown},
+        {kCmdSettings, QStyle::SP_ComputerIcon}};
     for (const auto& [id, pixmap] : icons) Command(id)->setIcon(style()->standardIcon(pixmap));
 
     auto* newButton = new QToolButton(toolBar_);
@@ -229,9 +238,10 @@ void CMainFrame::CreateTray() {
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setToolTip(QStringLiteral("Corvane 1.08.000"));
     tray_->setContextMenu(trayMenu_);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::DoubleClick) OnRestore();
-    });
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::DoubleClick) OnRestore();
+            });
 }
 
 void CMainFrame::AddProxy(QMenu& menu, int id, const QString& text) {
@@ -239,7 +249,8 @@ void CMainFrame::AddProxy(QMenu& menu, int id, const QString& text) {
     QAction* proxy = menu.addAction(text);
     proxy->setEnabled(command->isEnabled());
     connect(proxy, &QAction::triggered, command, &QAction::trigger);
-    connect(command, &QAction::changed, proxy, [proxy, command] { proxy->setEnabled(command->isEnabled()); });
+    connect(command, &QAction::changed, proxy,
+            [proxy, command] { proxy->setEnabled(command->isEnabled()); });
 }
 
 QMenu* CMainFrame::BuildListContextMenu() {
@@ -247,12 +258,15 @@ QMenu* CMainFrame::BuildListContextMenu() {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("listContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const std::pair<int, const char*> items[] = {
-        {kCmdOpen, "&Open"},         {kCmdProperties, "&Properties"},
-        {kCmdRename, "&Rename"},     {kCmdDelete, "Dele&te"},
-        {kCmdCopy, "Cop&y"},         {kCmdCut, "C&ut"},
-        {kCmdDownload, "&Download"}, {kCmdConvert, "&Convert to ASCII"},
-        {kCmdMarketBreadth, "&Market Breadth"}};
+    const std::pair<int, const char*> items[] = {{kCmdOpen, "&Open"},
+                                                 {kCmdProperties, "&Properties"},
+                                                 {kCmdRename, "&Rename"},
+                                                 {kCmdDelete, "Dele&te"},
+                                                 {kCmdCopy, "Cop&y"},
+                                                 {kCmdCut, "C&ut"},
+                                                 {kCmdDownload, "&Download"},
+                                                 {kCmdConvert, "&Convert to ASCII"},
+                                                 {kCmdMarketBreadth, "&Market Breadth"}};
     for (const auto& [id, text] : items) AddProxy(*menu, id, QString::fromLatin1(text));
     QMenu* web = menu->addMenu(QStringLiteral("Web Data"));
     AddProxy(*web, kCmdCharts, QStringLiteral("C&harts"));
@@ -265,11 +279,16 @@ QMenu* CMainFrame::BuildListContextMenu() {
 bool CMainFrame::IsAvailable(const CommandSpec& command) const {
     const bool prices = list_->IsPriceView();
     switch (command.availability) {
-    case Availability::Always: return true;
-    case Availability::TreeFocus: return tree_->HasFocus();
-    case Availability::Selection: return list_->HasSelection() && !prices;
-    case Availability::Rows: return list_->HasRows() && !prices;
-    case Availability::Paste: return ClipboardHoldsText() && !prices;
+        case Availability::Always:
+            return true;
+        case Availability::TreeFocus:
+            return tree_->HasFocus();
+        case Availability::Selection:
+            return list_->HasSelection() && !prices;
+        case Availability::Rows:
+            return list_->HasRows() && !prices;
+        case Availability::Paste:
+            return ClipboardHoldsText() && !prices;
     }
     return false;
 }
@@ -301,8 +320,9 @@ void CMainFrame::OnWebPage(int command) {
 
 void CMainFrame::ShowHelp() {
     if (!std::filesystem::exists(services_.helpIndex.toStdString())) {
-        (void)doc_.GetPrompt().Show("The help pages were not found: " + services_.helpIndex.toStdString(),
-                                    kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        (void)doc_.GetPrompt().Show(
+            "The help pages were not found: " + services_.helpIndex.toStdString(), kAppCaption,
+            PromptIcon::Warning, PromptButtons::Ok);
         return;
     }
     services_.openUrl(QUrl::fromLocalFile(services_.helpIndex));

@@ -15,7 +15,8 @@ namespace {
 
 std::filesystem::path AutostartDirectory() {
     return std::filesystem::path(
-               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString()) /
+               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                   .toStdString()) /
            "autostart";
 }
 
@@ -30,8 +31,8 @@ bool CorvaneApp::RunStartup() {
     LoadSettings();
     const std::filesystem::path icon = ShippedDirectory() / "icons" / "corvane.png";
     QApplication::setWindowIcon(QIcon(QString::fromStdString(icon.string())));
-    FrameServices services{env_.openUrl, LoadServiceUrls(env_.store).quote, LoadMakerUrl(env_.store),
-                           QString::fromStdString(HelpIndex().string())};
+    FrameServices services{env_.openUrl, LoadServiceUrls(env_.store).quote,
+                           LoadMakerUrl(env_.store), QString::fromStdString(HelpIndex().string())};
     mainFrame_ = std::make_unique<CMainFrame>(doc_, settings_, std::move(services));
     mainFrame_->Create(MountedVolumes(), ResolveStartupDirectory());
 
@@ -74,8 +75,8 @@ bool CorvaneApp::SaveSettings() {
 }
 
 bool CorvaneApp::ApplyStartWithWindows() {
-    return corvane::ApplyStartWithWindows(
-        settings_, AutostartDirectory(), QCoreApplication::applicationFilePath().toStdString());
+    return corvane::ApplyStartWithWindows(settings_, AutostartDirectory(),
+                                          QCoreApplication::applicationFilePath().toStdString());
 }
 
 std::string CorvaneApp::ResolveStartupDirectory() const {

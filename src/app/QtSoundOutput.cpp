@@ -35,7 +35,8 @@ QByteArray ToneWave(int frequencyHz, int durationMs) {
     PutLe(wave, samples * 2, 4);
     for (std::uint32_t i = 0; i < samples; ++i) {
         const double phase = 2 * std::numbers::pi * frequencyHz * i / kSampleRate;
-        PutLe(wave, static_cast<std::uint16_t>(static_cast<std::int16_t>(12000 * std::sin(phase))), 2);
+        PutLe(wave, static_cast<std::uint16_t>(static_cast<std::int16_t>(12000 * std::sin(phase))),
+              2);
     }
     return wave;
 }
@@ -50,9 +51,11 @@ void QtSoundOutput::PlayFile(const std::string& path) {
 void QtSoundOutput::Beep(int frequencyHz, int durationMs) {
     if (!toneDir_) toneDir_ = std::make_unique<QTemporaryDir>();
     if (!toneDir_->isValid()) return;
-    const QString path = toneDir_->filePath(QStringLiteral("tone-%1-%2.wav").arg(frequencyHz).arg(durationMs));
+    const QString path =
+        toneDir_->filePath(QStringLiteral("tone-%1-%2.wav").arg(frequencyHz).arg(durationMs));
     QFile file(path);
-    if (!file.exists() && (!file.open(QIODevice::WriteOnly) || file.write(ToneWave(frequencyHz, durationMs)) < 0))
+    if (!file.exists() &&
+        (!file.open(QIODevice::WriteOnly) || file.write(ToneWave(frequencyHz, durationMs)) < 0))
         return;
     file.close();
     PlayFile(path.toStdString());

@@ -19,7 +19,8 @@ ServiceUrls LoadServiceUrls(const SettingsStore& settings) {
 }
 
 std::string LoadMakerUrl(const SettingsStore& settings) {
-    return WithoutTrailingSlash(settings.ReadString(kServicesSection, "MakerUrl", kDefaultServiceUrl));
+    return WithoutTrailingSlash(
+        settings.ReadString(kServicesSection, "MakerUrl", kDefaultServiceUrl));
 }
 
 ServiceUrls AllServicesAt(const std::string& baseUrl) {

@@ -51,20 +51,27 @@ CLeftTreeView::CLeftTreeView(AppSettings& settings, CRightListView& list, QWidge
             [this](QTreeWidgetItem* item) { SelectFolder(item); });
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { OpenFolder(item); });
-    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { RefreshImage(item); });
-    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) { RefreshImage(item); });
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { RefreshImage(item); });
+    connect(this, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { RefreshImage(item); });
 }
 
 QIcon CLeftTreeView::Image(int index) const {
     switch (index) {
-    case kOpenFolderImage: return style()->standardIcon(QStyle::SP_DirOpenIcon);
-    case kDiscImage: return style()->standardIcon(QStyle::SP_DriveCDIcon);
-    case kHardDiskImage: return style()->standardIcon(QStyle::SP_DriveHDIcon);
-    default: return style()->standardIcon(QStyle::SP_DirClosedIcon);
+        case kOpenFolderImage:
+            return style()->standardIcon(QStyle::SP_DirOpenIcon);
+        case kDiscImage:
+            return style()->standardIcon(QStyle::SP_DriveCDIcon);
+        case kHardDiskImage:
+            return style()->standardIcon(QStyle::SP_DriveHDIcon);
+        default:
+            return style()->standardIcon(QStyle::SP_DirClosedIcon);
     }
 }
 
-void CLeftTreeView::Create(const std::vector<VolumeRoot>& roots, const std::string& startupDirectory) {
+void CLeftTreeView::Create(const std::vector<VolumeRoot>& roots,
+                           const std::string& startupDirectory) {
     clear();
     for (const VolumeRoot& root : roots) {
         auto* item = new QTreeWidgetItem(this, {QString::fromStdString(root.text)});
@@ -82,7 +89,8 @@ void CLeftTreeView::Create(const std::vector<VolumeRoot>& roots, const std::stri
     while (current) {
         setCurrentItem(current);
         scrollToItem(current->parent() ? current->parent() : current, PositionAtTop);
-        const std::string wanted = matched < components.size() ? components[matched] : std::string();
+        const std::string wanted =
+            matched < components.size() ? components[matched] : std::string();
         QTreeWidgetItem* next = ListSubfolders(current, wanted);
         current->setExpanded(true);
         if (next) {
@@ -109,7 +117,8 @@ QTreeWidgetItem* CLeftTreeView::ListSubfolders(QTreeWidgetItem* item, const std:
     return match;
 }
 
-QTreeWidgetItem* CLeftTreeView::AddItemToTreeView(const std::string& name, QTreeWidgetItem* parent) {
+QTreeWidgetItem* CLeftTreeView::AddItemToTreeView(const std::string& name,
+                                                  QTreeWidgetItem* parent) {
     if (!parent) return nullptr;
     auto* item = new QTreeWidgetItem(parent, {QString::fromStdString(name)});
     item->setIcon(0, Image(kClosedFolderImage));

@@ -31,15 +31,22 @@ fs::path CurrentDirectory() {
 
 std::string PeriodicityText(char letter) {
     switch (letter) {
-    case 'D': case 'd': return "Daily";
-    case 'W': case 'w': return "Weekly";
-    case 'M': case 'm': return "Monthly";
-    default: return {};
+        case 'D':
+        case 'd':
+            return "Daily";
+        case 'W':
+        case 'w':
+            return "Weekly";
+        case 'M':
+        case 'm':
+            return "Monthly";
+        default:
+            return {};
     }
 }
 
-ListRowsModel::Row SecurityRow(const std::string& symbol, const std::string& name,
-                               char periodicity, std::int32_t firstDate, std::int32_t lastDate) {
+ListRowsModel::Row SecurityRow(const std::string& symbol, const std::string& name, char periodicity,
+                               std::int32_t firstDate, std::int32_t lastDate) {
     return {{symbol, name, PeriodicityText(periodicity), FormatDisplayDate(firstDate),
              FormatDisplayDate(lastDate)}};
 }
@@ -97,8 +104,8 @@ CRightListView::CRightListView(CCorvaneDoc& doc, AppSettings& settings, QWidget*
     for (int size : {16, 32}) dimmed.addPixmap(security.pixmap(size, QIcon::Disabled));
     model_->SetIcons(security, dimmed);
 
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(details_),
-                                    static_cast<QAbstractItemView*>(icons_)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
         view->setModel(model_);
         view->setSelectionModel(selection_);
         SetUpRowView(*view);
@@ -122,7 +129,8 @@ CRightListView::CRightListView(CCorvaneDoc& doc, AppSettings& settings, QWidget*
     icons_->setUniformItemSizes(true);
     icons_->setResizeMode(QListView::Adjust);
 
-    connect(selection_, &QItemSelectionModel::selectionChanged, this, [this] { Q_EMIT StateChanged(); });
+    connect(selection_, &QItemSelectionModel::selectionChanged, this,
+            [this] { Q_EMIT StateChanged(); });
     connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { Q_EMIT StateChanged(); });
     connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] { Q_EMIT StateChanged(); });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { Q_EMIT StateChanged(); });
@@ -179,7 +187,8 @@ void CRightListView::SortByColumn(int column) {
     sortColumn_ = column;
     model_->SortBy(column, ascending_);
     details_->header()->setSortIndicatorShown(true);
-    details_->header()->setSortIndicator(column, ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+    details_->header()->setSortIndicator(column,
+                                         ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void CRightListView::ClearSortMarks() {
@@ -237,15 +246,17 @@ void CRightListView::Paste() {
 
 void CRightListView::SelectAll() {
     if (!HasRows() || IsPriceView()) return;
-    selection_->select(QItemSelection(model_->index(0, 0),
-                                      model_->index(model_->rowCount() - 1, model_->columnCount() - 1)),
-                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection_->select(
+        QItemSelection(model_->index(0, 0),
+                       model_->index(model_->rowCount() - 1, model_->columnCount() - 1)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void CRightListView::ShowPrices() {
     const std::vector<int> rows = SelectedRows();
     if (IsPriceView() || rows.empty()) return;
-    const std::string symbol = model_->Cell(rows.front(), ListRowsModel::SymbolColumn).substr(0, 19);
+    const std::string symbol =
+        model_->Cell(rows.front(), ListRowsModel::SymbolColumn).substr(0, 19);
     const std::string name = model_->Cell(rows.front(), ListRowsModel::NameColumn).substr(0, 49);
     WaitCursor wait;
     Q_EMIT TitleRequested(QStringLiteral("Corvane [") + QString::fromLatin1(name) + u']');
@@ -265,12 +276,10 @@ void CRightListView::AppendPriceRows(const std::string& symbol) {
         rows.reserve(static_cast<std::size_t>(reader.GetRemainingBars()));
         while (reader.GetRemainingBars() > 0) {
             reader.ReadNextBar();
-            rows.push_back({{FormatDisplayDate(reader.GetBarDate()),
-                             FormatPrice(reader.GetBarOpen(), format),
-                             FormatPrice(reader.GetBarHigh(), format),
-                             FormatPrice(reader.GetBarLow(), format),
-                             FormatPrice(reader.GetBarClose(), format),
-                             FormatVolume(reader.GetBarVolume())}});
+            rows.push_back(
+                {{FormatDisplayDate(reader.GetBarDate()), FormatPrice(reader.GetBarOpen(), format),
+                  FormatPrice(reader.GetBarHigh(), format), FormatPrice(reader.GetBarLow(), format),
+                  FormatPrice(reader.GetBarClose(), format), FormatVolume(reader.GetBarVolume())}});
         }
         model_->AppendRows(std::move(rows));
         reader.ClosePriceFile();
@@ -328,7 +337,8 @@ std::vector<int> CRightListView::SelectedRows() const {
 
 std::vector<std::string> CRightListView::SelectedSymbols() const {
     std::vector<std::string> symbols;
-    for (int row : SelectedRows()) symbols.push_back(model_->Cell(row, ListRowsModel::SymbolColumn));
+    for (int row : SelectedRows())
+        symbols.push_back(model_->Cell(row, ListRowsModel::SymbolColumn));
     return symbols;
 }
 

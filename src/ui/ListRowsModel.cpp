@@ -116,16 +116,16 @@ QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
     switch (role) {
-    case Qt::DisplayRole:
-        // Stored names are single bytes of whatever code page wrote them.
-        return QString::fromLatin1(row.cells[static_cast<std::size_t>(index.column())]);
-    case Qt::DecorationRole:
-        if (index.column() != SymbolColumn || kind_ != Kind::Securities) return {};
-        return row.cut ? cutIcon_ : securityIcon_;
-    case kCutRole:
-        return row.cut;
-    default:
-        return {};
+        case Qt::DisplayRole:
+            // Stored names are single bytes of whatever code page wrote them.
+            return QString::fromLatin1(row.cells[static_cast<std::size_t>(index.column())]);
+        case Qt::DecorationRole:
+            if (index.column() != SymbolColumn || kind_ != Kind::Securities) return {};
+            return row.cut ? cutIcon_ : securityIcon_;
+        case kCutRole:
+            return row.cut;
+        default:
+            return {};
     }
 }
 

@@ -14,7 +14,13 @@ namespace corvane {
 class ListRowsModel : public QAbstractTableModel {
 public:
     enum class Kind { Securities, Prices };
-    enum Column { SymbolColumn = 0, NameColumn, PeriodicityColumn, FirstDateColumn, LastDateColumn };
+    enum Column {
+        SymbolColumn = 0,
+        NameColumn,
+        PeriodicityColumn,
+        FirstDateColumn,
+        LastDateColumn
+    };
     static constexpr int kCutRole = Qt::UserRole + 1;
 
     struct Row {

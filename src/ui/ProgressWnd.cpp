@@ -47,7 +47,8 @@ ProgressWnd::~ProgressWnd() {
 
 bool ProgressWnd::OpenProgressWindow(QWidget* owner, const QString& title, bool smooth) {
     title_ = title;
-    bar_->setStyleSheet(smooth ? QString() : QStringLiteral("QProgressBar::chunk { width: 8px; margin: 1px; }"));
+    bar_->setStyleSheet(
+        smooth ? QString() : QStringLiteral("QProgressBar::chunk { width: 8px; margin: 1px; }"));
     setWindowTitle(title_);
     SetLayout(textLines_, 390);
     open_ = true;
@@ -104,9 +105,10 @@ int ProgressWnd::SetPosition(int position) {
     if (!open_) return former;
     ShowProgress();
     position_ = position;
-    const int percent = lower_ < upper_ ? static_cast<int>(static_cast<long long>(position) * 100 /
-                                                           (static_cast<long long>(upper_) - lower_))
-                                        : 0;
+    const int percent = lower_ < upper_
+                            ? static_cast<int>(static_cast<long long>(position) * 100 /
+                                               (static_cast<long long>(upper_) - lower_))
+                            : 0;
     if (percent != lastPercent_) {
         lastPercent_ = percent;
         setWindowTitle(QStringLiteral("%1 [%2%]").arg(title_).arg(percent));

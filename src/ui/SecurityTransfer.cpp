@@ -25,7 +25,8 @@ std::optional<std::array<std::string_view, kFieldCount>> SplitFields(std::string
     while (true) {
         const std::size_t comma = line.find(',', start);
         if (count == kFieldCount) return {};
-        fields[count++] = line.substr(start, comma == std::string_view::npos ? comma : comma - start);
+        fields[count++] =
+            line.substr(start, comma == std::string_view::npos ? comma : comma - start);
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
@@ -53,9 +54,9 @@ std::optional<TransferLine> ParseTransferLine(std::string_view line) {
     const auto periodicity = ParseInt(f[4]);
     const auto firstDate = ParseInt(f[5]);
     const auto lastDate = ParseInt(f[6]);
-    if ((f[0] != "0" && f[0] != "1") || f[1].empty() || f[2].empty() ||
-        f[2].size() > kMaxSymbol || f[3].size() > kMaxName || !periodicity || *periodicity < 1 ||
-        *periodicity > 255 || !firstDate || !lastDate)
+    if ((f[0] != "0" && f[0] != "1") || f[1].empty() || f[2].empty() || f[2].size() > kMaxSymbol ||
+        f[3].size() > kMaxName || !periodicity || *periodicity < 1 || *periodicity > 255 ||
+        !firstDate || !lastDate)
         return {};
     TransferLine parsed;
     parsed.cut = f[0] == "1";

@@ -104,7 +104,8 @@ Overwrite ClearExisting(Prompt& prompt, StoreWriter& writer, const fs::path& tar
 
 // Adds the entry and copies the source's bars into it; on a failed copy the
 // new entry is removed again and the source stays as it was.
-bool AddCopy(Prompt& prompt, StoreWriter& writer, const fs::path& target, const TransferLine& line) {
+bool AddCopy(Prompt& prompt, StoreWriter& writer, const fs::path& target,
+             const TransferLine& line) {
     fs::path newPriceFile;
     if (!OpenOrCreate(writer, target)) return false;
     const Result added = writer.AddSecurityWithDates(line.symbol, line.name, line.periodicity,
@@ -153,8 +154,9 @@ std::string BuildTransferText(Prompt& prompt, const fs::path& directory,
             found = reader.GetSymbol() == symbol;
         }
         if (found && (!CanTravel(reader.GetSymbol()) || !CanTravel(reader.GetName())))
-            Tell(prompt, "Security " + symbol +
-                             " cannot be copied: its symbol or name holds a comma or a line break.");
+            Tell(prompt,
+                 "Security " + symbol +
+                     " cannot be copied: its symbol or name holds a comma or a line break.");
         else if (found)
             text += FormatTransferLine(LineFor(reader, directory, cut));
         reader.Close();

@@ -23,15 +23,18 @@ std::string WithSeparator(std::string path) {
 std::optional<VolumeRoot> ClassifyVolume(const std::string& mountPoint,
                                          const std::string& fileSystem) {
     static const std::set<std::string> pseudo = {
-        "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "securityfs", "debugfs",
-        "tracefs", "pstore", "bpf", "mqueue", "hugetlbfs", "configfs", "fusectl", "binfmt_misc",
-        "autofs", "nsfs", "efivarfs", "rpc_pipefs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal"};
-    static const std::set<std::string> network = {"nfs", "nfs4", "cifs", "smbfs", "smb3",
-                                                  "fuse.sshfs", "9p"};
+        "proc",       "sysfs",      "devtmpfs",  "devpts",          "cgroup",     "cgroup2",
+        "securityfs", "debugfs",    "tracefs",   "pstore",          "bpf",        "mqueue",
+        "hugetlbfs",  "configfs",   "fusectl",   "binfmt_misc",     "autofs",     "nsfs",
+        "efivarfs",   "rpc_pipefs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal"};
+    static const std::set<std::string> network = {"nfs",  "nfs4",       "cifs", "smbfs",
+                                                  "smb3", "fuse.sshfs", "9p"};
     if (mountPoint.empty() || pseudo.count(fileSystem) != 0) return {};
-    const bool removable = StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/");
+    const bool removable =
+        StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/");
     for (const char* hidden : {"/proc", "/sys", "/dev", "/run"})
-        if (!removable && (mountPoint == hidden || StartsWith(mountPoint, std::string(hidden) + "/")))
+        if (!removable &&
+            (mountPoint == hidden || StartsWith(mountPoint, std::string(hidden) + "/")))
             return {};
 
     VolumeRoot root;

@@ -7,8 +7,13 @@
 namespace corvane {
 
 // The images of the tree, by index.
-enum TreeImage { kOpenFolderImage = 0, kClosedFolderImage = 1, kChartFolderImage = 2,
-                 kDiscImage = 3, kHardDiskImage = 4 };
+enum TreeImage {
+    kOpenFolderImage = 0,
+    kClosedFolderImage = 1,
+    kChartFolderImage = 2,
+    kDiscImage = 3,
+    kHardDiskImage = 4
+};
 
 // A root of the directory tree: a mounted volume.
 struct VolumeRoot {

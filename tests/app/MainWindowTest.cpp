@@ -56,7 +56,8 @@ protected:
         CRightListView& list = app_->MainFrame()->List();
         for (int row : rows)
             list.DetailsView().selectionModel()->select(
-                list.Model().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                list.Model().index(row, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     bool Enabled(int command) const { return app_->MainFrame()->Command(command)->isEnabled(); }
     void Trigger(int command) { app_->MainFrame()->Command(command)->trigger(); }
@@ -109,7 +110,8 @@ TEST_F(MainWindowTest, ASecondCopyIsRefusedAndALockLeftByACrashIsNot) {
     }
     // A copy that crashed left its lock behind, naming a process that is gone.
     std::ofstream(dir_ / "run" / "corvane.lock")
-        << "2147483646\n" << QCoreApplication::applicationName().toStdString() << "\n"
+        << "2147483646\n"
+        << QCoreApplication::applicationName().toStdString() << "\n"
         << QHostInfo::localHostName().toStdString() << "\n";
     prompt_.shown.clear();
     Start();
@@ -160,13 +162,15 @@ TEST_F(MainWindowTest, ClosingWithShutMinimizeKeepsTheSystemRunning) {
 
 TEST_F(MainWindowTest, CommandsFollowTheListsState) {
     CMainFrame& frame = StartIn({{"IBM", "IBM CORP", 3}, {"MSFT", "MICROSOFT", 2}});
-    const int selectionCommands[] = {kCmdOpen, kCmdDelete, kCmdCopy, kCmdCut, kCmdCharts,
-                                     kCmdFundamentals};
-    const int rowCommands[] = {kCmdSelectAll, kCmdLargeIcons, kCmdSmallIcons, kCmdList, kCmdReports};
+    const int selectionCommands[] = {kCmdOpen, kCmdDelete, kCmdCopy,
+                                     kCmdCut,  kCmdCharts, kCmdFundamentals};
+    const int rowCommands[] = {kCmdSelectAll, kCmdLargeIcons, kCmdSmallIcons, kCmdList,
+                               kCmdReports};
     const int alwaysCommands[] = {kCmdExit, kCmdToolbar, kCmdStatusBar, kCmdContents, kCmdAbout};
     // Their dialogs are not part of the program yet.
-    const int unbuilt[] = {kCmdNewSecurity, kCmdNewFolder, kCmdProperties, kCmdRename, kCmdDownload,
-                           kCmdBatchDownload, kCmdConvert, kCmdSettings, kCmdScheduler};
+    const int unbuilt[] = {kCmdNewSecurity, kCmdNewFolder, kCmdProperties,
+                           kCmdRename,      kCmdDownload,  kCmdBatchDownload,
+                           kCmdConvert,     kCmdSettings,  kCmdScheduler};
 
     for (int id : selectionCommands) EXPECT_FALSE(Enabled(id)) << id;
     for (int id : rowCommands) EXPECT_TRUE(Enabled(id)) << id;
@@ -213,7 +217,8 @@ TEST_F(MainWindowTest, WebDataOpensThePagesOfTheFirstSelectedSymbol) {
     Trigger(kCmdFundamentals);
     ASSERT_EQ(opened_.size(), 3u);
     EXPECT_EQ(opened_[0].toString(),
-              QStringLiteral("http://quotes.example:8080/q/ta?s=IBM&t=6m&l=on&z=m&q=b&p=e20,m50,m200&a=m26-12-9,ss&c="));
+              QStringLiteral("http://quotes.example:8080/q/"
+                             "ta?s=IBM&t=6m&l=on&z=m&q=b&p=e20,m50,m200&a=m26-12-9,ss&c="));
     EXPECT_EQ(opened_[1].toString(), QStringLiteral("http://quotes.example:8080/q/ks?s=IBM"));
     // A symbol cannot add fields of its own to the query.
     EXPECT_EQ(opened_[2].query(QUrl::FullyEncoded), QStringLiteral("s=M%26T"));
@@ -252,8 +257,10 @@ TEST_F(MainWindowTest, HelpOpensTheShippedIndexPage) {
 }
 
 TEST_F(MainWindowTest, TheDownloadSignalFollowsTheSoundSetting) {
-    const std::pair<int, std::vector<std::string>> cases[] = {
-        {0, {}}, {kSoundNone, {}}, {kSoundBeep, {"beep 1000 500"}}, {kSoundFile, {"file /s/done.wav"}}};
+    const std::pair<int, std::vector<std::string>> cases[] = {{0, {}},
+                                                              {kSoundNone, {}},
+                                                              {kSoundBeep, {"beep 1000 500"}},
+                                                              {kSoundFile, {"file /s/done.wav"}}};
     CorvaneApp& app = Start();
     app.Settings().soundPath = "/s/done.wav";
     for (const auto& [code, expected] : cases) {
@@ -276,7 +283,8 @@ TEST_F(MainWindowTest, FinishAfterDownloadEndsTheSystemASecondLater) {
     EXPECT_TRUE(prompt_.shown.empty());  // no exit question
     app_->Settings().lastDirectory = "/after/";
     EXPECT_EQ(app_->RunExit(), 0);
-    EXPECT_EQ(QSettingsStore(settingsFile_).ReadString("CurrentOption", "LastDirectory", ""), "/after/");
+    EXPECT_EQ(QSettingsStore(settingsFile_).ReadString("CurrentOption", "LastDirectory", ""),
+              "/after/");
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ void Check(Result result, const std::string& what) {
 
 }  // namespace
 
-void MakeDataDir(const std::filesystem::path& directory, const std::vector<SecuritySpec>& securities) {
+void MakeDataDir(const std::filesystem::path& directory,
+                 const std::vector<SecuritySpec>& securities) {
     RecordingPrompt prompt;
     FixedClock clock;
     StoreWriter writer(prompt, clock);
@@ -30,7 +31,8 @@ void MakeDataDir(const std::filesystem::path& directory, const std::vector<Secur
         std::vector<PriceBar> bars;
         for (int i = 0; i < security.bars; ++i) {
             const float close = 10.0f + static_cast<float>(i);
-            bars.push_back(PriceBar{1050103 + i, close, close + 1, close - 1, close, 1000.0f + i, 0});
+            bars.push_back(
+                PriceBar{1050103 + i, close, close + 1, close - 1, close, 1000.0f + i, 0});
         }
         Check(writer.AppendBars(bars), "bars " + security.symbol);
         writer.ClosePriceFile();

@@ -12,12 +12,13 @@ namespace corvane::test {
 struct SecuritySpec {
     std::string symbol;
     std::string name;
-    int bars = 0;                 // daily closes 10, 11, ... from 2005-01-03
+    int bars = 0;  // daily closes 10, 11, ... from 2005-01-03
     char periodicity = 'D';
 };
 
 // Creates a data directory (folder and index files) holding the securities.
-void MakeDataDir(const std::filesystem::path& directory, const std::vector<SecuritySpec>& securities);
+void MakeDataDir(const std::filesystem::path& directory,
+                 const std::vector<SecuritySpec>& securities);
 // Every entry of a directory in store order; empty when it does not open.
 std::vector<SecurityRecord> ReadEntries(const std::filesystem::path& directory);
 std::vector<std::string> ReadSymbols(const std::filesystem::path& directory);

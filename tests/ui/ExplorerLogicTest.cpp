@@ -18,9 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(DisplayDateTest, EveryStoredFormShowsAsMonthDayYear) {
-    const std::pair<std::int32_t, const char*> cases[] = {
-        {20050228, "02/28/2005"}, {1050228, "02/28/2005"}, {991231, "12/31/1999"},
-        {1080630, "06/30/2008"},  {19991231, "12/31/1999"}};
+    const std::pair<std::int32_t, const char*> cases[] = {{20050228, "02/28/2005"},
+                                                          {1050228, "02/28/2005"},
+                                                          {991231, "12/31/1999"},
+                                                          {1080630, "06/30/2008"},
+                                                          {19991231, "12/31/1999"}};
     for (const auto& [stored, shown] : cases) EXPECT_EQ(FormatDisplayDate(stored), shown) << stored;
 }
 
@@ -32,7 +34,8 @@ TEST(DisplayDateTest, SortKeyOrdersByYearFirst) {
 }
 
 TEST(SecurityTransferTest, LineCarriesTheSevenFieldsAndRoundTrips) {
-    const TransferLine line{false, "/quotes/F3.DAT", "IBM", "INTL BUSINESS MACH", 'D', 1050103, 1080630};
+    const TransferLine line{false, "/quotes/F3.DAT", "IBM",  "INTL BUSINESS MACH",
+                            'D',   1050103,          1080630};
     const std::string text = FormatTransferLine(line);
     EXPECT_EQ(text, "0,/quotes/F3.DAT,IBM,INTL BUSINESS MACH,68,1050103,1080630\n");
     EXPECT_EQ(ParseTransferLine(text.substr(0, text.size() - 1)), line);
@@ -160,7 +163,8 @@ TEST_F(TransferTextTest, AnExistingSymbolAsksBeforeItIsOverwritten) {
         removed_.clear();
         ASSERT_TRUE(Succeeded(Paste(Copy({"IBM", "MSFT"}), target_)));
         ASSERT_EQ(prompt_.shown.size(), 1u);
-        EXPECT_EQ(prompt_.shown[0].text, "Security IBM already exists. Do you want to overwrite it?");
+        EXPECT_EQ(prompt_.shown[0].text,
+                  "Security IBM already exists. Do you want to overwrite it?");
         EXPECT_EQ(prompt_.shown[0].buttons, PromptButtons::YesNoCancel);
         EXPECT_EQ(ReadSymbols(target_), c.targetSymbols);
         EXPECT_EQ(ReadBars(target_, "IBM").size(), c.ibmBars);

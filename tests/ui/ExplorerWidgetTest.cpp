@@ -33,8 +33,10 @@ protected:
         layout->addWidget(&list_);
         window_.resize(900, 600);
         window_.show();
-        QObject::connect(&tree_, &CLeftTreeView::TitleRequested, &window_, &QWidget::setWindowTitle);
-        QObject::connect(&list_, &CRightListView::TitleRequested, &window_, &QWidget::setWindowTitle);
+        QObject::connect(&tree_, &CLeftTreeView::TitleRequested, &window_,
+                         &QWidget::setWindowTitle);
+        QObject::connect(&list_, &CRightListView::TitleRequested, &window_,
+                         &QWidget::setWindowTitle);
     }
     ~ExplorerTest() override {
         std::error_code error;
@@ -51,7 +53,8 @@ protected:
         QTreeWidgetItem* item = Item(folder);
         ASSERT_NE(item, nullptr) << folder;
         tree_.scrollToItem(item);
-        QTest::mouseClick(tree_.viewport(), Qt::LeftButton, {}, tree_.visualItemRect(item).center());
+        QTest::mouseClick(tree_.viewport(), Qt::LeftButton, {},
+                          tree_.visualItemRect(item).center());
     }
     void DoubleClick(const fs::path& folder) {
         QTreeWidgetItem* item = Item(folder);
@@ -68,8 +71,9 @@ protected:
     }
     void ClickHeader(int column) {
         QHeaderView* header = list_.DetailsView().header();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> cells;
@@ -157,7 +161,8 @@ TEST_F(ExplorerTest, DoubleClickCollapsesAndThenListsSubfoldersAfresh) {
 
 TEST_F(ExplorerTest, HeaderClicksSortAscendingThenDescendingAndDatesByTheirKey) {
     // MakeDataDir dates every security from 2005; give one a 1999 date.
-    MakeDataDir(root_ / "data", {{"MSFT", "MICROSOFT", 2}, {"AAPL", "APPLE", 3}, {"IBM", "IBM", 1}});
+    MakeDataDir(root_ / "data",
+                {{"MSFT", "MICROSOFT", 2}, {"AAPL", "APPLE", 3}, {"IBM", "IBM", 1}});
     {
         StoreWriter writer(prompt_, clock_);
         ASSERT_TRUE(Succeeded(writer.Open(root_ / "data")));
@@ -183,7 +188,8 @@ TEST_F(ExplorerTest, DeleteAsksWhenTheWarningIsOnAndNotWhenItIsOff) {
     ClickRow(0);
     prompt_.answers = {PromptAnswer::Cancel};
     list_.DeleteSelected();
-    ASSERT_EQ(prompt_.Texts(), std::vector<std::string>{"Are you sure you want to delete selected securities?"});
+    ASSERT_EQ(prompt_.Texts(),
+              std::vector<std::string>{"Are you sure you want to delete selected securities?"});
     EXPECT_EQ(ReadSymbols(root_ / "data").size(), 3u);
 
     list_.DeleteSelected();  // answered OK
@@ -208,7 +214,8 @@ TEST_F(ExplorerTest, CopyThenPasteIntoAnotherDirectory) {
     list_.Copy();
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_EQ(text.count(u'\n'), 2);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("0,") + QString::fromStdString((root_ / "from").string())));
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("0,") + QString::fromStdString((root_ / "from").string())));
 
     Click(root_ / "to");
     list_.Paste();
@@ -243,7 +250,8 @@ TEST_F(ExplorerTest, PriceViewShowsTheBarsAndComesBackOnAFolderClick) {
         StoreWriter writer(prompt_, clock_);
         ASSERT_TRUE(Succeeded(writer.Open(root_ / "data")));
         ASSERT_TRUE(Succeeded(writer.OpenPriceFileForWrite("$EURUSD", true)));
-        ASSERT_TRUE(Succeeded(writer.AppendBar({1050103, 1.5f, 1.25f, -1.125f, 1.0625f, 12345.75f, 0})));
+        ASSERT_TRUE(
+            Succeeded(writer.AppendBar({1050103, 1.5f, 1.25f, -1.125f, 1.0625f, 12345.75f, 0})));
         writer.Close();
     }
     Open(root_.Path());
@@ -255,7 +263,8 @@ TEST_F(ExplorerTest, PriceViewShowsTheBarsAndComesBackOnAFolderClick) {
     ASSERT_TRUE(list_.IsPriceView());
     EXPECT_EQ(list_.GetViewMode(), CRightListView::Details);
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("Corvane [EURO]"));
-    EXPECT_EQ(list_.Model().headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Volume"));
+    EXPECT_EQ(list_.Model().headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Volume"));
     ASSERT_EQ(list_.Model().rowCount(), 1);
     EXPECT_EQ(Column(0)[0], "01/03/2005");
     EXPECT_EQ(Column(1)[0], "1.50000");
@@ -295,10 +304,12 @@ TEST(VolumeRootsTest, VolumesAreNamedByTheirKind) {
     };
     const Case cases[] = {
         {"/home", "ext4", VolumeRoot{"/home/", "Local Disk (/home)", kHardDiskImage}},
-        {"/media/usb", "vfat", VolumeRoot{"/media/usb/", "Floppy Drive (/media/usb)", kHardDiskImage}},
+        {"/media/usb", "vfat",
+         VolumeRoot{"/media/usb/", "Floppy Drive (/media/usb)", kHardDiskImage}},
         {"/media/cd", "iso9660", VolumeRoot{"/media/cd/", "CD/DVD Drive (/media/cd)", kDiscImage}},
         {"/scratch", "tmpfs", VolumeRoot{"/scratch/", "RAM Disk (/scratch)", kDiscImage}},
-        {"/mnt/share", "nfs4", VolumeRoot{"/mnt/share/", "Unknown Drive (/mnt/share)", kHardDiskImage}},
+        {"/mnt/share", "nfs4",
+         VolumeRoot{"/mnt/share/", "Unknown Drive (/mnt/share)", kHardDiskImage}},
         {"/proc", "proc", std::nullopt},
         {"/run/user/1000", "tmpfs", std::nullopt},
         {"/sys/fs/cgroup", "cgroup2", std::nullopt},
