@@ -19,6 +19,14 @@
 #include <filesystem>
 
 #include "AboutDialog.h"
+#include "DlgList.h"
+#include "DlgNewFolder.h"
+#include "DlgNewSecurity.h"
+#include "DlgProperties.h"
+#include "DlgRename.h"
+#include "DlgReport.h"
+#include "ProgressWnd.h"
+#include "SymbolDatabase.h"
 #include "TransferText.h"
 
 namespace corvane {
@@ -125,6 +133,13 @@ void CMainFrame::CreateCommands() {
     Connect(kCmdContents, [this] { ShowHelp(); });
     Connect(kCmdAbout, [this] { ShowAbout(); });
     Connect(kCmdRestore, [this] { OnRestore(); });
+    Connect(kCmdNewSecurity, [this] { OnNewSecurity(); });
+    Connect(kCmdNewFolder, [this] { OnNewFolder(); });
+    Connect(kCmdProperties, [this] { OnProperties(); });
+    Connect(kCmdRename, [this] { OnRename(); });
+    Connect(kCmdDownload, [this] { OnDownload(); });
+    Connect(kCmdReport, [this] { OnReport(); });
+    Connect(kCmdUpdateSymbols, [this] { (void)OnUpdateSymbolDatabase(); });
 
     viewModes_ = new QActionGroup(this);
     const std::pair<int, int> modes[] = {{kCmdLargeIcons, CRightListView::LargeIcons},
@@ -309,7 +324,7 @@ void CMainFrame::OnWebPage(int command) {
     if (symbols.empty()) return;
     const QByteArray symbol =
         QUrl::toPercentEncoding(QString::fromLatin1(symbols.front().substr(0, 19)));
-    QString url = QString::fromStdString(services_.quoteUrl);
+    QString url = QString::fromStdString(services_.services.quote);
     if (command == kCmdCharts)
         url += QStringLiteral("/q/ta?s=") + QString::fromLatin1(symbol) +
                QStringLiteral("&t=6m&l=on&z=m&q=b&p=e20,m50,m200&a=m26-12-9,ss&c=");
@@ -319,13 +334,103 @@ void CMainFrame::OnWebPage(int command) {
 }
 
 void CMainFrame::ShowHelp() {
-    if (!std::filesystem::exists(services_.helpIndex.toStdString())) {
-        (void)doc_.GetPrompt().Show(
-            "The help pages were not found: " + services_.helpIndex.toStdString(), kAppCaption,
-            PromptIcon::Warning, PromptButtons::Ok);
+    OpenHelpTopic(QStringLiteral("index.htm"));
+}
+
+void CMainFrame::OpenHelpTopic(const QString& topic) {
+    const std::filesystem::path page = services_.helpDirectory / topic.toStdString();
+    if (!std::filesystem::exists(page)) {
+        (void)doc_.GetPrompt().Show("The help page was not found: " + page.string(), kAppCaption,
+                                    PromptIcon::Warning, PromptButtons::Ok);
         return;
     }
-    services_.openUrl(QUrl::fromLocalFile(services_.helpIndex));
+    services_.openUrl(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+}
+
+std::string CMainFrame::FirstSelectedSymbol() const {
+    const std::vector<std::string> symbols = list_->SelectedSymbols();
+    return symbols.empty() ? std::string() : symbols.front();
+}
+
+std::filesystem::path CMainFrame::SymbolDatabasePath() const {
+    const std::filesystem::path updated = services_.userDataDirectory / kSymbolDatabaseName;
+    std::error_code error;
+    return std::filesystem::exists(updated, error) ? updated
+                                                   : services_.shippedDirectory / kSymbolDatabaseName;
+}
+
+bool CMainFrame::PickFromLists(QWidget* owner, std::string& symbols, std::string& names) {
+    DlgList lists(doc_.GetPrompt(), SymbolDatabasePath(),
+                  FindCustomLists({services_.userDataDirectory, services_.shippedDirectory}),
+                  [this](const QString& topic) { OpenHelpTopic(topic); }, owner);
+    if (lists.exec() != QDialog::Accepted) return false;
+    symbols = lists.PickedSymbols();
+    names = lists.PickedNames();
+    return true;
+}
+
+void CMainFrame::OnNewSecurity() {
+    DlgNewSecurity dialog(
+        doc_, settings_, services_.store, *list_,
+        [this](std::string& symbols, std::string& names) {
+            return PickFromLists(QApplication::activeModalWidget(), symbols, names);
+        },
+        this);
+    dialog.exec();
+}
+
+void CMainFrame::OnNewFolder() {
+    DlgNewFolder dialog(doc_.GetPrompt(), *tree_, *list_, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnProperties() {
+    DlgProperties dialog(doc_.GetPrompt(), FirstSelectedSymbol(), this);
+    dialog.exec();
+}
+
+void CMainFrame::OnRename() {
+    DlgRename dialog(doc_, *list_, FirstSelectedSymbol(), this);
+    dialog.exec();
+}
+
+DownloadContext CMainFrame::MakeDownloadContext() {
+    return DownloadContext{services_.http,
+                           doc_.GetPrompt(),
+                           doc_.GetClock(),
+                           services_.pump,
+                           services_.services,
+                           services_.reportPath,
+                           [this] { list_->ReloadSecurityList(); },
+                           [this](const QString& topic) { OpenHelpTopic(topic); }};
+}
+
+void CMainFrame::OnDownload() {
+    std::string symbols;
+    for (const std::string& symbol : list_->SelectedSymbols()) symbols += " " + symbol;
+    DlgDownloadHistQuotes dialog(MakeDownloadContext(), symbols, nullptr, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Ran()) return;
+    if (services_.playDownloadSignal) services_.playDownloadSignal();
+    if (services_.finishAfterDownload && services_.finishAfterDownload()) return;
+    OnReport();
+}
+
+void CMainFrame::OnReport() {
+    DlgReport report(services_.reportPath, this);
+    report.exec();
+}
+
+bool CMainFrame::OnUpdateSymbolDatabase() {
+    ProgressWnd progress(services_.store, this);
+    const QString title = QStringLiteral("Updating symbol database ...");
+    progress.OpenProgressWindow(this, title, true);
+    progress.MakeModal(title, true);
+    progress.SetLayout(0, 250);
+    const bool reached = UpdateSymbolDatabase(services_.http, services_.makerUrl,
+                                              services_.userDataDirectory / kSymbolDatabaseName,
+                                              progress.AsProgress(), doc_.GetPrompt());
+    progress.CloseProgressWindow();
+    return reached;
 }
 
 void CMainFrame::ShowAbout() {

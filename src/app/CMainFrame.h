@@ -12,7 +12,12 @@
 #include "CCorvaneDoc.h"
 #include "CLeftTreeView.h"
 #include "CRightListView.h"
+#include "DlgDownloadHistQuotes.h"
+#include "CDownloader.h"
 #include "Commands.h"
+#include "HttpClient.h"
+#include "Progress.h"
+#include "SettingsStore.h"
 
 class QAction;
 class QActionGroup;
@@ -25,9 +30,17 @@ namespace corvane {
 // What the main window reaches outside itself.
 struct FrameServices {
     std::function<void(const QUrl&)> openUrl;  // the default browser or viewer
-    std::string quoteUrl;                      // base of the chart and fundamentals pages
-    std::string makerUrl;                      // the maker's web site, in About
-    QString helpIndex;                         // the help's index page
+    SettingsStore& store;                      // for the progress window's position
+    HttpClient& http;
+    EventPump& pump;
+    ServiceUrls services;                      // quote pages and downloads
+    std::string makerUrl;                      // the maker's web site and symbol database
+    std::filesystem::path helpDirectory;       // index.htm and the dialogs' topics
+    std::filesystem::path reportPath;          // report.txt
+    std::filesystem::path userDataDirectory;   // updated database, customized lists
+    std::filesystem::path shippedDirectory;    // the shipped database
+    std::function<void()> playDownloadSignal;
+    std::function<bool()> finishAfterDownload;  // true when the system is ending
 };
 
 // The single top-level window: menus, toolbar, status bar, the directory
@@ -57,6 +70,17 @@ public:
     void OnExit();
     void OnRestore();
     void OnWebPage(int command);
+    void OnNewSecurity();
+    void OnNewFolder();
+    void OnProperties();
+    void OnRename();
+    void OnDownload();
+    void OnReport();
+    bool OnUpdateSymbolDatabase();
+    // The database the lists read: the updated one, else the shipped one.
+    std::filesystem::path SymbolDatabasePath() const;
+    void OpenHelpTopic(const QString& topic);
+    DownloadContext MakeDownloadContext();
 
 Q_SIGNALS:
     // The window has closed for good; the system ends.
@@ -78,6 +102,8 @@ private:
     void AddProxy(QMenu& menu, int id, const QString& text);
     void ShowAbout();
     void ShowHelp();
+    std::string FirstSelectedSymbol() const;
+    bool PickFromLists(QWidget* owner, std::string& symbols, std::string& names);
 
     CCorvaneDoc& doc_;
     AppSettings& settings_;

@@ -5,7 +5,9 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "DownloadReport.h"
 #include "ServiceSettings.h"
+#include "UserPaths.h"
 #include "ShippedFiles.h"
 #include "VolumeRoots.h"
 
@@ -31,8 +33,18 @@ bool CorvaneApp::RunStartup() {
     LoadSettings();
     const std::filesystem::path icon = ShippedDirectory() / "icons" / "corvane.png";
     QApplication::setWindowIcon(QIcon(QString::fromStdString(icon.string())));
-    FrameServices services{env_.openUrl, LoadServiceUrls(env_.store).quote,
-                           LoadMakerUrl(env_.store), QString::fromStdString(HelpIndex().string())};
+    FrameServices services{env_.openUrl,
+                           env_.store,
+                           env_.http,
+                           pump_,
+                           LoadServiceUrls(env_.store),
+                           LoadMakerUrl(env_.store),
+                           ShippedDirectory() / "help",
+                           DefaultReportPath(),
+                           UserDataDir(),
+                           ShippedDirectory(),
+                           [this] { PlayDownloadSignal(); },
+                           [this] { return FinishAfterDownload(); }};
     mainFrame_ = std::make_unique<CMainFrame>(doc_, settings_, std::move(services));
     mainFrame_->Create(MountedVolumes(), ResolveStartupDirectory());
 
@@ -81,10 +93,6 @@ bool CorvaneApp::ApplyStartWithWindows() {
 
 std::string CorvaneApp::ResolveStartupDirectory() const {
     return corvane::ResolveStartupDirectory(settings_, "/");
-}
-
-std::filesystem::path CorvaneApp::HelpIndex() const {
-    return ShippedDirectory() / "help" / "index.htm";
 }
 
 void CorvaneApp::PlayDownloadSignal() {

@@ -12,7 +12,9 @@
 #include "CCorvaneDoc.h"
 #include "CMainFrame.h"
 #include "Clock.h"
+#include "HttpClient.h"
 #include "Prompt.h"
+#include "QtEventPump.h"
 #include "SettingsStore.h"
 #include "SoundOutput.h"
 
@@ -24,6 +26,7 @@ struct AppEnvironment {
     Prompt& prompt;
     const Clock& clock;
     SoundOutput& sound;
+    HttpClient& http;
     std::function<void(const QUrl&)> openUrl;
     std::filesystem::path instanceLock;  // the per-user single-instance lock file
 };
@@ -50,12 +53,12 @@ public:
 
     AppSettings& Settings() { return settings_; }
     CMainFrame* MainFrame() const { return mainFrame_.get(); }
-    std::filesystem::path HelpIndex() const;
 
 private:
     AppEnvironment env_;
     AppSettings settings_;
     CCorvaneDoc doc_;
+    QtEventPump pump_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<QLockFile> instanceLock_;
 };

@@ -2,6 +2,7 @@
 #include <QDesktopServices>
 
 #include "CorvaneApp.h"
+#include "CurlHttpClient.h"
 #include "MessageBoxPrompt.h"
 #include "QSettingsStore.h"
 #include "QtSoundOutput.h"
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     corvane::MessageBoxPrompt prompt;
     corvane::SystemClock clock;
     corvane::QtSoundOutput sound;
-    corvane::CorvaneApp app({store, prompt, clock, sound,
+    corvane::CurlHttpClient http;
+    corvane::CorvaneApp app({store, prompt, clock, sound, http,
                              [](const QUrl& url) { QDesktopServices::openUrl(url); },
                              corvane::UserDataDir() / "corvane.lock"});
     if (!app.RunStartup()) return 1;

@@ -1,5 +1,8 @@
 #include "DownloadReport.h"
 
+#include <charconv>
+#include <fstream>
+
 #include "UserPaths.h"
 
 namespace corvane {
@@ -28,6 +31,31 @@ void DownloadReport::AddLine(const std::string& symbol, int result) {
 void DownloadReport::Close() {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
+}
+
+std::optional<ReportContents> ReadReport(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    ReportContents report;
+    std::string line;
+    auto stripped = [](std::string text) {
+        while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+        return text;
+    };
+    if (std::getline(in, line)) report.runDate = stripped(line);
+    while (std::getline(in, line)) {
+        line = stripped(line);
+        if (line.empty()) continue;
+        const std::size_t comma = line.find(',');
+        ReportEntry entry;
+        entry.symbol = line.substr(0, comma);
+        if (comma != std::string::npos) {
+            const std::string number = line.substr(comma + 1);
+            std::from_chars(number.data(), number.data() + number.size(), entry.result);
+        }
+        report.entries.push_back(entry);
+    }
+    return report;
 }
 
 std::filesystem::path DefaultReportPath() {

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "Clock.h"
 
@@ -26,6 +28,22 @@ public:
 private:
     std::FILE* file_ = nullptr;
 };
+
+struct ReportEntry {
+    std::string symbol;
+    int result = 0;  // new bars, 0 for none, -1 for a symbol the service rejected
+
+    bool operator==(const ReportEntry&) const = default;
+};
+
+struct ReportContents {
+    std::string runDate;
+    std::vector<ReportEntry> entries;  // in run order
+};
+
+// Reads report.txt; nothing when it cannot be opened. A line whose result
+// is not a number counts as 0.
+std::optional<ReportContents> ReadReport(const std::filesystem::path& path);
 
 // The usual place of report.txt: the per-user data folder.
 std::filesystem::path DefaultReportPath();

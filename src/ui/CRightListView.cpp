@@ -67,12 +67,7 @@ std::string FormatVolume(float volume) {
 class ListPasteListener : public PasteListener {
 public:
     explicit ListPasteListener(CRightListView& list) : list_(list) {}
-    void RemoveRow(const std::string& symbol) override {
-        std::vector<int> rows;
-        for (int row = 0; row < list_.Model().rowCount(); ++row)
-            if (list_.Model().Cell(row, ListRowsModel::SymbolColumn) == symbol) rows.push_back(row);
-        list_.Model().RemoveRowList(rows);
-    }
+    void RemoveRow(const std::string& symbol) override { list_.RemoveSymbolRows(symbol); }
     void AddRow(const SecurityRecord& s) override {
         list_.AddSecurityRow(s.symbol, s.name, s.periodicity, s.firstDate, s.lastDate);
     }
@@ -178,6 +173,13 @@ void CRightListView::ReloadSecurityList() {
 
 void CRightListView::RemoveAllRows() {
     model_->Clear();
+}
+
+void CRightListView::RemoveSymbolRows(const std::string& symbol) {
+    std::vector<int> rows;
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (model_->Cell(row, ListRowsModel::SymbolColumn) == symbol) rows.push_back(row);
+    model_->RemoveRowList(rows);
 }
 
 void CRightListView::SortByColumn(int column) {

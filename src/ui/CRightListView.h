@@ -37,6 +37,8 @@ public:
     // Appends a row per entry of the current directory, in store order.
     void ListDirectory();
     void RemoveAllRows();
+    // Removes the rows whose symbol is exactly `symbol`.
+    void RemoveSymbolRows(const std::string& symbol);
 
     void SortByColumn(int column);
     void ClearSortMarks();

@@ -1,0 +1,248 @@
+#include "DlgNewSecurity.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "CRightListView.h"
+#include "ProgressWnd.h"
+#include "StoreReader.h"
+#include "StoreWriter.h"
+#include "TransferText.h"
+#include "WaitCursor.h"
+
+namespace corvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxSymbol = 14;
+constexpr std::size_t kLowNameField = 16;
+constexpr std::size_t kExtendedNameField = 29;
+constexpr int kLowEntries = 255;
+constexpr std::size_t kProgressThreshold = 200;
+
+std::vector<std::string> Split(const std::string& text, char separator, bool keepEmpty) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string::npos) end = text.size();
+        std::string piece = text.substr(start, end - start);
+        if (keepEmpty || !piece.empty()) pieces.push_back(piece);
+        start = end + 1;
+    }
+    return pieces;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+int EntryCount(Prompt& prompt, const std::string& directory) {
+    StoreReader reader(prompt);
+    if (!Succeeded(reader.Open(directory))) return 0;
+    const int count = reader.GetRemainingSecurities();
+    reader.Close();
+    return count;
+}
+
+bool SameFolder(const std::string& a, const fs::path& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
+}  // namespace
+
+DlgNewSecurity::DlgNewSecurity(CCorvaneDoc& doc, AppSettings& settings, SettingsStore& store,
+                               CRightListView& list, ListPicker pickFromLists, QWidget* parent)
+    : QDialog(parent),
+      doc_(doc),
+      settings_(settings),
+      store_(store),
+      list_(list),
+      pickFromLists_(std::move(pickFromLists)),
+      symbols_(new QLineEdit(this)),
+      outputDirectory_(new QLineEdit(this)) {
+    setObjectName(QStringLiteral("dlgNewSecurity"));
+    setWindowTitle(QStringLiteral("Add New Security"));
+    symbols_->setObjectName(QStringLiteral("securitySymbols"));
+    symbols_->setMinimumWidth(360);
+    outputDirectory_->setObjectName(QStringLiteral("outputDirectory"));
+    std::error_code error;
+    outputDirectory_->setText(QString::fromStdString(fs::current_path(error).string()));
+
+    auto* lists = new QPushButton(QStringLiteral("&Lists..."), this);
+    lists->setObjectName(QStringLiteral("listsButton"));
+    lists->setEnabled(static_cast<bool>(pickFromLists_));
+    auto* browse = new QPushButton(QStringLiteral("&Browse..."), this);
+    browse->setObjectName(QStringLiteral("browseButton"));
+    connect(lists, &QPushButton::clicked, this, &DlgNewSecurity::OnLists);
+    connect(browse, &QPushButton::clicked, this, &DlgNewSecurity::OnBrowse);
+
+    auto* symbolGroup = new QGroupBox(QStringLiteral("Security symbols"), this);
+    auto* symbolRow = new QHBoxLayout(symbolGroup);
+    symbolRow->addWidget(symbols_);
+    symbolRow->addWidget(lists);
+    auto* outputGroup = new QGroupBox(QStringLiteral("Output directory"), this);
+    auto* outputRow = new QHBoxLayout(outputGroup);
+    outputRow->addWidget(outputDirectory_);
+    outputRow->addWidget(browse);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* add = buttons->addButton(QStringLiteral("Add"), QDialogButtonBox::AcceptRole);
+    add->setObjectName(QStringLiteral("addButton"));
+    add->setDefault(true);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    connect(add, &QPushButton::clicked, this, &DlgNewSecurity::OnAdd);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(symbolGroup);
+    layout->addWidget(outputGroup);
+    layout->addWidget(buttons);
+    setTabOrder(symbols_, lists);
+    setTabOrder(lists, outputDirectory_);
+    setTabOrder(outputDirectory_, browse);
+}
+
+void DlgNewSecurity::OnLists() {
+    std::string symbols = symbols_->text().toStdString();
+    std::string names = names_;
+    if (!pickFromLists_ || !pickFromLists_(symbols, names)) return;
+    symbols_->setText(QString::fromLatin1(symbols));
+    names_ = names;
+}
+
+void DlgNewSecurity::OnBrowse() {
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Select a folder to add security to."), outputDirectory_->text());
+    if (!folder.isEmpty()) outputDirectory_->setText(folder);
+}
+
+bool DlgNewSecurity::CheckLengths(const std::string& directory,
+                                  const std::vector<std::string>& symbols,
+                                  const std::vector<std::string>& names) {
+    int entry = EntryCount(doc_.GetPrompt(), directory);
+    for (std::size_t i = 0; i < symbols.size(); ++i, ++entry) {
+        const std::size_t nameField = entry < kLowEntries ? kLowNameField : kExtendedNameField;
+        std::string problem;
+        if (symbols[i].size() > kMaxSymbol)
+            problem = "The symbol " + symbols[i] + " is longer than " + std::to_string(kMaxSymbol) +
+                      " characters.";
+        else if (i < names.size() && names[i].size() > nameField)
+            problem = "The name " + names[i] + " is longer than " + std::to_string(nameField) +
+                      " characters.";
+        if (!problem.empty()) {
+            (void)doc_.GetPrompt().Show(problem + " Nothing was added.", kAppCaption,
+                                        PromptIcon::Warning, PromptButtons::Ok);
+            return false;
+        }
+    }
+    return true;
+}
+
+void DlgNewSecurity::OnAdd() {
+    Prompt& prompt = doc_.GetPrompt();
+    std::error_code error;
+    const fs::path current = fs::current_path(error);
+    const std::string text = Upper(symbols_->text().toStdString());
+    const std::string directory = outputDirectory_->text().trimmed().toStdString();
+    if (text.empty() || directory.empty()) {
+        (void)prompt.Show(text.empty() ? "Enter security symbol." : "Enter full directory path.",
+                          kAppCaption, PromptIcon::None, PromptButtons::Ok);
+        return;
+    }
+    const std::vector<std::string> symbols = Split(text, ' ', false);
+    std::vector<std::string> names;
+    if (!names_.empty()) names = Split(Upper(names_), ',', true);
+    if (!CheckLengths(directory, symbols, names)) return;
+
+    WaitCursor wait;
+    StoreWriter writer(prompt, doc_.GetClock());
+    if (!Succeeded(writer.Open(directory))) {
+        writer.Close();
+        if (!Succeeded(writer.CreateDirectory(directory))) {
+            (void)prompt.Show("Directory " + directory + " is in use by other application.",
+                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+            return;
+        }
+    }
+    writer.Close();
+    const bool showsList = SameFolder(directory, current);
+    ProgressWnd progress(store_, window());
+    const bool long_ = text.size() > kProgressThreshold;
+    if (long_) {
+        progress.OpenProgressWindow(this, QStringLiteral("Adding securities ..."), true);
+        progress.MakeModal(QStringLiteral("Adding securities ..."), true);
+        progress.SetLayout(0, 250);
+        progress.SetBounds(0, static_cast<int>(text.size()), 1);
+    }
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        const std::string& symbol = symbols[i];
+        const std::string name = i < names.size() && !names[i].empty() ? names[i] : symbol;
+        if (!Succeeded(writer.Open(directory))) break;
+        const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
+        writer.ClosePriceFile();
+        if (exists) {
+            const PromptAnswer answer =
+                settings_.onOverwrite == 1
+                    ? prompt.Show("Security " + symbol + " already exists. Do you want to overwrite it?",
+                                  kAppCaption, PromptIcon::Question, PromptButtons::YesNoCancel)
+                    : PromptAnswer::Yes;
+            if (answer == PromptAnswer::Cancel) {
+                writer.Close();
+                return;
+            }
+            if (answer == PromptAnswer::No) {
+                writer.Close();
+                continue;
+            }
+            (void)writer.DeleteSecurity(symbol);
+            writer.Close();
+            if (showsList) list_.RemoveSymbolRows(symbol);
+            if (!Succeeded(writer.Open(directory)) &&
+                (!Succeeded(writer.CreateDirectory(directory)) || !Succeeded(writer.Open(directory))))
+                break;
+        }
+        const Result added = writer.AddSecurity(symbol, name, 'D');
+        writer.Close();
+        if (Succeeded(added) && showsList) {
+            StoreReader reader(prompt);
+            if (Succeeded(reader.Open(directory))) {
+                bool found = false;
+                while (!found && reader.GetRemainingSecurities() > 0) {
+                    reader.NextSecurity();
+                    found = reader.GetSymbol() == symbol;
+                }
+                if (found)
+                    list_.AddSecurityRow(symbol, reader.GetName(), 'D', reader.GetFirstDate(),
+                                         reader.GetLastDate());
+                reader.Close();
+            }
+        }
+        if (long_) {
+            progress.SetAdvance(static_cast<int>(symbol.size()) + 1);
+            progress.Advance();
+            progress.PumpPendingMessages(true);
+            if (progress.IsCancelled()) {
+                (void)prompt.Show("Update is cancelled", kAppCaption, PromptIcon::None,
+                                  PromptButtons::Ok);
+                break;
+            }
+        }
+    }
+    progress.CloseProgressWindow();
+    accept();
+}
+
+}  // namespace corvane

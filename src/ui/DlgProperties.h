@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+
+namespace corvane {
+
+class Prompt;
+
+// "Security Properties": what the store holds about one security of the
+// current directory.
+class DlgProperties : public QDialog {
+public:
+    DlgProperties(Prompt& prompt, const std::string& symbol, QWidget* parent = nullptr);
+
+    // The six lines of the security and the format line, as shown.
+    QStringList Lines() const;
+
+private:
+    std::vector<QLabel*> lines_;
+};
+
+}  // namespace corvane

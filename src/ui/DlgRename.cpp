@@ -1,0 +1,80 @@
+#include "DlgRename.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+
+#include "CRightListView.h"
+#include "StoreReader.h"
+#include "StoreWriter.h"
+#include "TransferText.h"
+
+namespace corvane {
+
+namespace {
+
+std::filesystem::path Current() {
+    std::error_code error;
+    return std::filesystem::current_path(error);
+}
+
+}  // namespace
+
+DlgRename::DlgRename(CCorvaneDoc& doc, CRightListView& list, const std::string& symbol,
+                     QWidget* parent)
+    : QDialog(parent), doc_(doc), list_(list), symbol_(new QLineEdit(this)), name_(new QLineEdit(this)) {
+    setObjectName(QStringLiteral("dlgRename"));
+    setWindowTitle(QStringLiteral("Change properties"));
+    symbol_->setObjectName(QStringLiteral("renameSymbol"));
+    name_->setObjectName(QStringLiteral("renameName"));
+    symbol_->setMaxLength(14);
+    StoreReader reader(doc_.GetPrompt());
+    if (!symbol.empty() && Succeeded(reader.Open(Current())) &&
+        Succeeded(reader.OpenPriceFileBySymbol(symbol))) {
+        symbol_->setText(QString::fromLatin1(symbol));
+        name_->setText(QString::fromLatin1(reader.GetName()));
+        formerSymbol_ = symbol;
+        // The entry's own field decides how long a name it can hold.
+        name_->setMaxLength(reader.CurrentSecurity().extended ? 29 : 16);
+        reader.ClosePriceFile();
+    }
+    reader.Close();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &DlgRename::OnOk);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("&Symbol:"), symbol_);
+    form->addRow(QStringLiteral("&Name:"), name_);
+    form->addRow(buttons);
+}
+
+void DlgRename::OnOk() {
+    const std::string symbol = symbol_->text().trimmed().toLatin1().toStdString();
+    const std::string name = name_->text().trimmed().toLatin1().toStdString();
+    if (symbol.empty() || name.empty()) {
+        (void)doc_.GetPrompt().Show("Please, enter security symbol and name.", kAppCaption,
+                                    PromptIcon::None, PromptButtons::Ok);
+        return;
+    }
+    if (formerSymbol_.empty()) return;
+    StoreWriter writer(doc_.GetPrompt(), doc_.GetClock());
+    if (!Succeeded(writer.Open(Current()))) return;
+    const Result renamed = writer.RenameSecurity(formerSymbol_, name, symbol);
+    writer.Close();
+    if (!Succeeded(renamed)) return;
+    list_.RemoveSymbolRows(formerSymbol_);
+    formerSymbol_ = symbol;
+    StoreReader reader(doc_.GetPrompt());
+    if (!Succeeded(reader.Open(Current())) || !Succeeded(reader.OpenPriceFileBySymbol(symbol))) return;
+    list_.AddSecurityRow(reader.GetSymbol(), reader.GetName(), reader.GetPeriodicity(),
+                         reader.GetFirstDate(), reader.GetLastDate());
+    reader.Close();
+    accept();
+}
+
+}  // namespace corvane
