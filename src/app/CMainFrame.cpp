@@ -355,14 +355,16 @@ std::string CMainFrame::FirstSelectedSymbol() const {
 std::filesystem::path CMainFrame::SymbolDatabasePath() const {
     const std::filesystem::path updated = services_.userDataDirectory / kSymbolDatabaseName;
     std::error_code error;
-    return std::filesystem::exists(updated, error) ? updated
-                                                   : services_.shippedDirectory / kSymbolDatabaseName;
+    return std::filesystem::exists(updated, error)
+               ? updated
+               : services_.shippedDirectory / kSymbolDatabaseName;
 }
 
 bool CMainFrame::PickFromLists(QWidget* owner, std::string& symbols, std::string& names) {
-    DlgList lists(doc_.GetPrompt(), SymbolDatabasePath(),
-                  FindCustomLists({services_.userDataDirectory, services_.shippedDirectory}),
-                  [this](const QString& topic) { OpenHelpTopic(topic); }, owner);
+    DlgList lists(
+        doc_.GetPrompt(), SymbolDatabasePath(),
+        FindCustomLists({services_.userDataDirectory, services_.shippedDirectory}),
+        [this](const QString& topic) { OpenHelpTopic(topic); }, owner);
     if (lists.exec() != QDialog::Accepted) return false;
     symbols = lists.PickedSymbols();
     names = lists.PickedNames();

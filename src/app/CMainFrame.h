@@ -10,11 +10,11 @@
 
 #include "AppSettings.h"
 #include "CCorvaneDoc.h"
+#include "CDownloader.h"
 #include "CLeftTreeView.h"
 #include "CRightListView.h"
-#include "DlgDownloadHistQuotes.h"
-#include "CDownloader.h"
 #include "Commands.h"
+#include "DlgDownloadHistQuotes.h"
 #include "HttpClient.h"
 #include "Progress.h"
 #include "SettingsStore.h"
@@ -33,12 +33,12 @@ struct FrameServices {
     SettingsStore& store;                      // for the progress window's position
     HttpClient& http;
     EventPump& pump;
-    ServiceUrls services;                      // quote pages and downloads
-    std::string makerUrl;                      // the maker's web site and symbol database
-    std::filesystem::path helpDirectory;       // index.htm and the dialogs' topics
-    std::filesystem::path reportPath;          // report.txt
-    std::filesystem::path userDataDirectory;   // updated database, customized lists
-    std::filesystem::path shippedDirectory;    // the shipped database
+    ServiceUrls services;                     // quote pages and downloads
+    std::string makerUrl;                     // the maker's web site and symbol database
+    std::filesystem::path helpDirectory;      // index.htm and the dialogs' topics
+    std::filesystem::path reportPath;         // report.txt
+    std::filesystem::path userDataDirectory;  // updated database, customized lists
+    std::filesystem::path shippedDirectory;   // the shipped database
     std::function<void()> playDownloadSignal;
     std::function<bool()> finishAfterDownload;  // true when the system is ending
 };

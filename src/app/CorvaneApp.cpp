@@ -7,8 +7,8 @@
 
 #include "DownloadReport.h"
 #include "ServiceSettings.h"
-#include "UserPaths.h"
 #include "ShippedFiles.h"
+#include "UserPaths.h"
 #include "VolumeRoots.h"
 
 namespace corvane {

@@ -78,9 +78,8 @@ DlgList::DlgList(Prompt& prompt, const std::filesystem::path& database,
 
     auto* selectAll = new QPushButton(QStringLiteral("Select &All"), this);
     auto* deselectAll = new QPushButton(QStringLiteral("&Deselect All"), this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
-                                             QDialogButtonBox::Help,
-                                         this);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
     buttons->button(QDialogButtonBox::Help)->setEnabled(static_cast<bool>(openHelp));
 
@@ -119,13 +118,16 @@ DlgList::DlgList(Prompt& prompt, const std::filesystem::path& database,
 }
 
 void DlgList::BuildTypes(const std::vector<std::filesystem::path>& customLists) {
-    typeTable_ = {{QStringLiteral("Exchanges"), Kind::Exchange}, {QStringLiteral("FOREX"), Kind::Forex},
+    typeTable_ = {{QStringLiteral("Exchanges"), Kind::Exchange},
+                  {QStringLiteral("FOREX"), Kind::Forex},
                   {QStringLiteral("Sectors:"), Kind::Heading}};
-    const std::vector<std::string> sectors = database_ ? database_->Sectors() : std::vector<std::string>{};
+    const std::vector<std::string> sectors =
+        database_ ? database_->Sectors() : std::vector<std::string>{};
     for (int sector = 1; sector <= kSectorCount; ++sector) {
         const std::size_t index = static_cast<std::size_t>(sector - 1);
-        typeTable_.push_back({QStringLiteral("  ") + (index < sectors.size() ? Latin(sectors[index]) : QString()),
-                              Kind::Sector, sector});
+        typeTable_.push_back(
+            {QStringLiteral("  ") + (index < sectors.size() ? Latin(sectors[index]) : QString()),
+             Kind::Sector, sector});
     }
     typeTable_.push_back({QStringLiteral("Indices:"), Kind::Heading});
     typeTable_.push_back({QStringLiteral("  US Markets"), Kind::UsIndex});
@@ -135,8 +137,9 @@ void DlgList::BuildTypes(const std::vector<std::filesystem::path>& customLists) 
     typeTable_.push_back({QStringLiteral("  World Markets"), Kind::WorldEtf});
     typeTable_.push_back({QStringLiteral("Customized Lists:"), Kind::Heading});
     for (const std::filesystem::path& list : customLists)
-        typeTable_.push_back({QStringLiteral("  ") + QString::fromStdString(list.filename().string()),
-                              Kind::Custom, 0, list});
+        typeTable_.push_back(
+            {QStringLiteral("  ") + QString::fromStdString(list.filename().string()), Kind::Custom,
+             0, list});
     const QSignalBlocker block(types_);
     for (const Type& type : typeTable_) types_->addItem(type.text);
     types_->setCurrentIndex(0);
@@ -147,23 +150,37 @@ void DlgList::OnTypeChanged() {
     std::vector<std::string> names;
     const bool haveDatabase = database_.has_value();
     switch (type.kind) {
-    case Kind::Exchange: if (haveDatabase) names = database_->Exchanges(); break;
-    case Kind::Forex: names = {"All"}; break;
-    case Kind::Heading:
-        names = {type.text == QStringLiteral("Sectors:")           ? "Select sector ..."
-                 : type.text == QStringLiteral("Customized Lists:") ? "Select list ..."
-                                                                    : "Select market ..."};
-        break;
-    case Kind::Sector:
-        names = {"All"};
-        if (haveDatabase)
-            for (const std::string& industry : database_->Industries(type.sector)) names.push_back(industry);
-        break;
-    case Kind::UsIndex: if (haveDatabase) names = database_->UsIndexGroups(); break;
-    case Kind::WorldIndex: if (haveDatabase) names = database_->WorldIndexGroups(); break;
-    case Kind::UsEtf: if (haveDatabase) names = database_->UsEtfGroups(); break;
-    case Kind::WorldEtf: if (haveDatabase) names = database_->WorldEtfGroups(); break;
-    case Kind::Custom: break;
+        case Kind::Exchange:
+            if (haveDatabase) names = database_->Exchanges();
+            break;
+        case Kind::Forex:
+            names = {"All"};
+            break;
+        case Kind::Heading:
+            names = {type.text == QStringLiteral("Sectors:")            ? "Select sector ..."
+                     : type.text == QStringLiteral("Customized Lists:") ? "Select list ..."
+                                                                        : "Select market ..."};
+            break;
+        case Kind::Sector:
+            names = {"All"};
+            if (haveDatabase)
+                for (const std::string& industry : database_->Industries(type.sector))
+                    names.push_back(industry);
+            break;
+        case Kind::UsIndex:
+            if (haveDatabase) names = database_->UsIndexGroups();
+            break;
+        case Kind::WorldIndex:
+            if (haveDatabase) names = database_->WorldIndexGroups();
+            break;
+        case Kind::UsEtf:
+            if (haveDatabase) names = database_->UsEtfGroups();
+            break;
+        case Kind::WorldEtf:
+            if (haveDatabase) names = database_->WorldEtfGroups();
+            break;
+        case Kind::Custom:
+            break;
     }
     {
         const QSignalBlocker block(groups_);
@@ -183,16 +200,23 @@ std::vector<ListEntry> DlgList::CurrentEntries() const {
         return database_->Section(std::string("[") + prefix + std::to_string(number) + "]");
     };
     switch (type.kind) {
-    case Kind::Exchange: return section("Market", g + 1);
-    case Kind::Forex: return database_->Section("[FOREX]");
-    case Kind::Sector:
-        return g == 0 ? database_->SectorEntries(type.sector)
-                      : section("Industry", kSectorFirstIndustry[type.sector - 1] + g - 1);
-    case Kind::UsIndex: return section("Index", g + 1);
-    case Kind::WorldIndex: return section("Index", g + kUsIndexGroups + 1);
-    case Kind::UsEtf: return section("ETF", g + 1);
-    case Kind::WorldEtf: return section("ETF", g + kUsEtfGroups + 1);
-    default: return {};
+        case Kind::Exchange:
+            return section("Market", g + 1);
+        case Kind::Forex:
+            return database_->Section("[FOREX]");
+        case Kind::Sector:
+            return g == 0 ? database_->SectorEntries(type.sector)
+                          : section("Industry", kSectorFirstIndustry[type.sector - 1] + g - 1);
+        case Kind::UsIndex:
+            return section("Index", g + 1);
+        case Kind::WorldIndex:
+            return section("Index", g + kUsIndexGroups + 1);
+        case Kind::UsEtf:
+            return section("ETF", g + 1);
+        case Kind::WorldEtf:
+            return section("ETF", g + kUsEtfGroups + 1);
+        default:
+            return {};
     }
 }
 
@@ -202,7 +226,8 @@ void DlgList::Fill() {
     const std::string search = Trimmed(search_->text());
     QList<QTreeWidgetItem*> rows;
     for (const ListEntry& entry : CurrentEntries()) {
-        if (!search.empty() && !StartsWithNoCase(mode_ == 0 ? entry.name : entry.symbol, search)) continue;
+        if (!search.empty() && !StartsWithNoCase(mode_ == 0 ? entry.name : entry.symbol, search))
+            continue;
         rows.push_back(new QTreeWidgetItem({Latin(entry.name), Latin(entry.symbol)}));
     }
     entries_->addTopLevelItems(rows);
@@ -236,7 +261,8 @@ void DlgList::OnOk() {
         pickedNames_ += Trimmed(item->text(0)) + ",";
     }
     if (pickedSymbols_.empty())
-        (void)prompt_.Show("No selection has been made.", kAppCaption, PromptIcon::None, PromptButtons::Ok);
+        (void)prompt_.Show("No selection has been made.", kAppCaption, PromptIcon::None,
+                           PromptButtons::Ok);
     accept();
 }
 

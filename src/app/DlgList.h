@@ -39,7 +39,17 @@ public:
     void OnOk();
 
 private:
-    enum class Kind { Exchange, Forex, Heading, Sector, UsIndex, WorldIndex, UsEtf, WorldEtf, Custom };
+    enum class Kind {
+        Exchange,
+        Forex,
+        Heading,
+        Sector,
+        UsIndex,
+        WorldIndex,
+        UsEtf,
+        WorldEtf,
+        Custom
+    };
     struct Type {
         Type(QString text_, Kind kind_, int sector_ = 0, std::filesystem::path list_ = {})
             : text(std::move(text_)), kind(kind_), sector(sector_), list(std::move(list_)) {}

@@ -31,7 +31,8 @@ ListEntry EntryOf(const std::string& line) {
     if (first == std::string::npos) return {line, line};
     const std::size_t second = line.find(',', first + 1);
     return {line.substr(0, first),
-            line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1)};
+            line.substr(first + 1,
+                        second == std::string::npos ? std::string::npos : second - first - 1)};
 }
 
 }  // namespace
@@ -55,7 +56,8 @@ std::vector<std::string> SymbolDatabase::Names(const std::string& marker, std::s
     const std::size_t at = Find(marker, from);
     if (at == lines_.size()) return names;
     const int count = CountOf(lines_[at]);
-    for (std::size_t i = at + 1; i < lines_.size() && names.size() < static_cast<std::size_t>(count); ++i)
+    for (std::size_t i = at + 1;
+         i < lines_.size() && names.size() < static_cast<std::size_t>(count); ++i)
         names.push_back(ValueOf(lines_[i]));
     return names;
 }
@@ -103,7 +105,8 @@ std::vector<fs::path> FindCustomLists(const std::vector<fs::path>& folders) {
     std::vector<fs::path> lists;
     for (const fs::path& folder : folders) {
         std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
             const std::string name = it->path().filename().string();
             std::error_code typeError;
             if (name.size() >= 3 && name.compare(name.size() - 3, 3, "sym") == 0 &&
@@ -118,15 +121,17 @@ bool UpdateSymbolDatabase(HttpClient& http, const std::string& makerUrl, const f
                           Progress& progress, Prompt& prompt) {
     const HttpResult answer = http.Get(makerUrl + "/forum/symboldatabaseex2.txt");
     if (!answer.ok) {
-        (void)prompt.Show(answer.error, "Corvane Error Message", PromptIcon::Error, PromptButtons::Ok);
+        (void)prompt.Show(answer.error, "Corvane Error Message", PromptIcon::Error,
+                          PromptButtons::Ok);
         return false;
     }
     const std::vector<std::string>& lines = answer.lines;
     // The second line counts the lines after it: fewer means a cut answer.
     if (lines.size() < 2 || lines[1].find('=') == std::string::npos ||
         lines.size() - 2 < static_cast<std::size_t>(CountOf(lines[1]))) {
-        (void)prompt.Show("The symbol database from the server is not complete; the current one is kept.",
-                          "Corvane Error Message", PromptIcon::Error, PromptButtons::Ok);
+        (void)prompt.Show(
+            "The symbol database from the server is not complete; the current one is kept.",
+            "Corvane Error Message", PromptIcon::Error, PromptButtons::Ok);
         return true;
     }
     std::error_code error;
@@ -149,7 +154,8 @@ bool UpdateSymbolDatabase(HttpClient& http, const std::string& makerUrl, const f
         if (progress.IsCancelled()) {
             out.close();
             fs::remove(partial, error);
-            (void)prompt.Show("Update is cancelled", "Corvane", PromptIcon::None, PromptButtons::Ok);
+            (void)prompt.Show("Update is cancelled", "Corvane", PromptIcon::None,
+                              PromptButtons::Ok);
             return true;
         }
     }

@@ -15,7 +15,8 @@ inline constexpr const char* kSymbolDatabaseName = "SymbolDatabaseEx2.dta";
 inline constexpr int kSectorCount = 9;
 // First industry number of each sector (1-based); industries run on to the
 // next sector's first. The lists rely on these ranges.
-inline constexpr int kSectorFirstIndustry[kSectorCount + 1] = {1, 18, 19, 51, 84, 100, 119, 179, 211, 216};
+inline constexpr int kSectorFirstIndustry[kSectorCount + 1] = {1,   18,  19,  51,  84,
+                                                               100, 119, 179, 211, 216};
 inline constexpr int kUsIndexGroups = 6;
 inline constexpr int kUsEtfGroups = 3;
 
@@ -64,7 +65,8 @@ private:
 std::vector<ListEntry> ReadCustomList(const std::filesystem::path& path);
 // The customized lists (files whose names end in "sym") of the folders, in
 // folder order, each folder as listed.
-std::vector<std::filesystem::path> FindCustomLists(const std::vector<std::filesystem::path>& folders);
+std::vector<std::filesystem::path> FindCustomLists(
+    const std::vector<std::filesystem::path>& folders);
 
 // Fetches the database from the maker's server into `target`. The answer
 // goes to a file beside it first and replaces the database only when it is

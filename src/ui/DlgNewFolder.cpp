@@ -24,7 +24,8 @@ void Tell(Prompt& prompt, const std::string& text) {
 
 }  // namespace
 
-DlgNewFolder::DlgNewFolder(Prompt& prompt, CLeftTreeView& tree, CRightListView& list, QWidget* parent)
+DlgNewFolder::DlgNewFolder(Prompt& prompt, CLeftTreeView& tree, CRightListView& list,
+                           QWidget* parent)
     : QDialog(parent),
       prompt_(prompt),
       tree_(tree),

@@ -14,7 +14,8 @@ class Prompt;
 // the tree and makes it current.
 class DlgNewFolder : public QDialog {
 public:
-    DlgNewFolder(Prompt& prompt, CLeftTreeView& tree, CRightListView& list, QWidget* parent = nullptr);
+    DlgNewFolder(Prompt& prompt, CLeftTreeView& tree, CRightListView& list,
+                 QWidget* parent = nullptr);
 
     void OnAdd();
 

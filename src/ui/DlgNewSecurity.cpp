@@ -131,23 +131,39 @@ void DlgNewSecurity::OnBrowse() {
 
 bool DlgNewSecurity::CheckLengths(const std::string& directory,
                                   const std::vector<std::string>& symbols,
-                                  const std::vector<std::string>& names) {
-    int entry = EntryCount(doc_.GetPrompt(), directory);
-    for (std::size_t i = 0; i < symbols.size(); ++i, ++entry) {
-        const std::size_t nameField = entry < kLowEntries ? kLowNameField : kExtendedNameField;
-        std::string problem;
-        if (symbols[i].size() > kMaxSymbol)
-            problem = "The symbol " + symbols[i] + " is longer than " + std::to_string(kMaxSymbol) +
-                      " characters.";
-        else if (i < names.size() && names[i].size() > nameField)
-            problem = "The name " + names[i] + " is longer than " + std::to_string(nameField) +
-                      " characters.";
-        if (!problem.empty()) {
-            (void)doc_.GetPrompt().Show(problem + " Nothing was added.", kAppCaption,
-                                        PromptIcon::Warning, PromptButtons::Ok);
+                                  std::vector<std::string>& names) {
+    Prompt& prompt = doc_.GetPrompt();
+    for (const std::string& symbol : symbols)
+        if (symbol.size() > kMaxSymbol) {
+            (void)prompt.Show("The symbol " + symbol + " is longer than " +
+                                  std::to_string(kMaxSymbol) + " characters. Nothing was added.",
+                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
             return false;
         }
+    // Names from the lists may be longer than the entry's field: cut them
+    // only when the user agrees.
+    const int existing = EntryCount(prompt, directory);
+    std::vector<std::size_t> fields;
+    std::string firstLong;
+    std::size_t firstField = 0;
+    for (std::size_t i = 0; i < names.size() && i < symbols.size(); ++i) {
+        const std::size_t field =
+            existing + static_cast<int>(i) < kLowEntries ? kLowNameField : kExtendedNameField;
+        fields.push_back(field);
+        if (names[i].size() > field && firstLong.empty()) {
+            firstLong = names[i];
+            firstField = field;
+        }
     }
+    if (firstLong.empty()) return true;
+    const std::string cut = firstLong.substr(0, firstField);
+    if (prompt.Show("The name " + firstLong + " is longer than " + std::to_string(firstField) +
+                        " characters and would be stored as " + cut +
+                        ". Add the securities with their names shortened?",
+                    kAppCaption, PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes)
+        return false;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (names[i].size() > fields[i]) names[i].resize(fields[i]);
     return true;
 }
 
@@ -196,8 +212,9 @@ void DlgNewSecurity::OnAdd() {
         if (exists) {
             const PromptAnswer answer =
                 settings_.onOverwrite == 1
-                    ? prompt.Show("Security " + symbol + " already exists. Do you want to overwrite it?",
-                                  kAppCaption, PromptIcon::Question, PromptButtons::YesNoCancel)
+                    ? prompt.Show(
+                          "Security " + symbol + " already exists. Do you want to overwrite it?",
+                          kAppCaption, PromptIcon::Question, PromptButtons::YesNoCancel)
                     : PromptAnswer::Yes;
             if (answer == PromptAnswer::Cancel) {
                 writer.Close();
@@ -211,7 +228,8 @@ void DlgNewSecurity::OnAdd() {
             writer.Close();
             if (showsList) list_.RemoveSymbolRows(symbol);
             if (!Succeeded(writer.Open(directory)) &&
-                (!Succeeded(writer.CreateDirectory(directory)) || !Succeeded(writer.Open(directory))))
+                (!Succeeded(writer.CreateDirectory(directory)) ||
+                 !Succeeded(writer.Open(directory))))
                 break;
         }
         const Result added = writer.AddSecurity(symbol, name, 'D');

@@ -34,7 +34,7 @@ public:
 
 private:
     bool CheckLengths(const std::string& directory, const std::vector<std::string>& symbols,
-                      const std::vector<std::string>& names);
+                      std::vector<std::string>& names);
 
     CCorvaneDoc& doc_;
     AppSettings& settings_;

@@ -16,9 +16,14 @@ namespace {
 
 const char* PeriodicityName(char letter) {
     switch (letter) {
-    case 'D': case 'd': return "Daily";
-    case 'W': case 'w': return "Weekly";
-    default: return "Monthly";
+        case 'D':
+        case 'd':
+            return "Daily";
+        case 'W':
+        case 'w':
+            return "Weekly";
+        default:
+            return "Monthly";
     }
 }
 
@@ -28,8 +33,8 @@ DlgProperties::DlgProperties(Prompt& prompt, const std::string& symbol, QWidget*
     : QDialog(parent) {
     setObjectName(QStringLiteral("dlgProperties"));
     setWindowTitle(QStringLiteral("Security Properties"));
-    QStringList texts{QStringLiteral("Symbol:"),    QStringLiteral("Name:"),
-                      QStringLiteral("FirstDate:"), QStringLiteral("LastDate:"),
+    QStringList texts{QStringLiteral("Symbol:"),      QStringLiteral("Name:"),
+                      QStringLiteral("FirstDate:"),   QStringLiteral("LastDate:"),
                       QStringLiteral("Periodicity:"), QStringLiteral("Records:")};
     StoreReader reader(prompt);
     std::error_code error;
@@ -37,9 +42,12 @@ DlgProperties::DlgProperties(Prompt& prompt, const std::string& symbol, QWidget*
         Succeeded(reader.OpenPriceFileBySymbol(symbol))) {
         texts = {QStringLiteral("Symbol:\t\t") + QString::fromLatin1(symbol),
                  QStringLiteral("Name:\t\t") + QString::fromLatin1(reader.GetName()),
-                 QStringLiteral("FirstDate:\t") + QString::fromStdString(FormatDisplayDate(reader.GetFirstDate())),
-                 QStringLiteral("LastDate:\t") + QString::fromStdString(FormatDisplayDate(reader.GetLastDate())),
-                 QStringLiteral("Periodicity:\t") + QString::fromLatin1(PeriodicityName(reader.GetPeriodicity())),
+                 QStringLiteral("FirstDate:\t") +
+                     QString::fromStdString(FormatDisplayDate(reader.GetFirstDate())),
+                 QStringLiteral("LastDate:\t") +
+                     QString::fromStdString(FormatDisplayDate(reader.GetLastDate())),
+                 QStringLiteral("Periodicity:\t") +
+                     QString::fromLatin1(PeriodicityName(reader.GetPeriodicity())),
                  QStringLiteral("Records:\t") + QString::number(reader.GetBarCount())};
         reader.ClosePriceFile();
     }

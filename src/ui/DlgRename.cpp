@@ -25,7 +25,11 @@ std::filesystem::path Current() {
 
 DlgRename::DlgRename(CCorvaneDoc& doc, CRightListView& list, const std::string& symbol,
                      QWidget* parent)
-    : QDialog(parent), doc_(doc), list_(list), symbol_(new QLineEdit(this)), name_(new QLineEdit(this)) {
+    : QDialog(parent),
+      doc_(doc),
+      list_(list),
+      symbol_(new QLineEdit(this)),
+      name_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("dlgRename"));
     setWindowTitle(QStringLiteral("Change properties"));
     symbol_->setObjectName(QStringLiteral("renameSymbol"));
@@ -70,7 +74,8 @@ void DlgRename::OnOk() {
     list_.RemoveSymbolRows(formerSymbol_);
     formerSymbol_ = symbol;
     StoreReader reader(doc_.GetPrompt());
-    if (!Succeeded(reader.Open(Current())) || !Succeeded(reader.OpenPriceFileBySymbol(symbol))) return;
+    if (!Succeeded(reader.Open(Current())) || !Succeeded(reader.OpenPriceFileBySymbol(symbol)))
+        return;
     list_.AddSecurityRow(reader.GetSymbol(), reader.GetName(), reader.GetPeriodicity(),
                          reader.GetFirstDate(), reader.GetLastDate());
     reader.Close();

@@ -39,8 +39,8 @@ protected:
 
     CorvaneApp& Start() {
         app_ = std::make_unique<CorvaneApp>(AppEnvironment{
-            *store_, prompt_, clock_, sound_, http_, [this](const QUrl& url) { opened_.push_back(url); },
-            dir_ / "run" / "corvane.lock"});
+            *store_, prompt_, clock_, sound_, http_,
+            [this](const QUrl& url) { opened_.push_back(url); }, dir_ / "run" / "corvane.lock"});
         EXPECT_TRUE(app_->RunStartup());
         return *app_;
     }
@@ -164,14 +164,15 @@ TEST_F(MainWindowTest, ClosingWithShutMinimizeKeepsTheSystemRunning) {
 
 TEST_F(MainWindowTest, CommandsFollowTheListsState) {
     CMainFrame& frame = StartIn({{"IBM", "IBM CORP", 3}, {"MSFT", "MICROSOFT", 2}});
-    const int selectionCommands[] = {kCmdOpen, kCmdProperties, kCmdRename,  kCmdDelete, kCmdCopy,
-                                     kCmdCut,  kCmdDownload,   kCmdCharts, kCmdFundamentals};
+    const int selectionCommands[] = {kCmdOpen,     kCmdProperties, kCmdRename,
+                                     kCmdDelete,   kCmdCopy,       kCmdCut,
+                                     kCmdDownload, kCmdCharts,     kCmdFundamentals};
     const int rowCommands[] = {kCmdSelectAll, kCmdLargeIcons, kCmdSmallIcons, kCmdList,
                                kCmdReports};
-    const int alwaysCommands[] = {kCmdExit,     kCmdToolbar, kCmdStatusBar,    kCmdContents,
-                                  kCmdAbout,    kCmdReport,  kCmdNewSecurity, kCmdUpdateSymbols};
+    const int alwaysCommands[] = {kCmdExit,  kCmdToolbar, kCmdStatusBar,   kCmdContents,
+                                  kCmdAbout, kCmdReport,  kCmdNewSecurity, kCmdUpdateSymbols};
     // Their dialogs are not part of the program yet.
-    const int unbuilt[] = {kCmdBatchDownload, kCmdConvert, kCmdMarketBreadth, kCmdIndex,
+    const int unbuilt[] = {kCmdBatchDownload, kCmdConvert,   kCmdMarketBreadth, kCmdIndex,
                            kCmdSettings,      kCmdScheduler, kCmdCheckUpdates};
 
     for (int id : selectionCommands) EXPECT_FALSE(Enabled(id)) << id;

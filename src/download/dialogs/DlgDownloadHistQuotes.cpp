@@ -123,8 +123,9 @@ DlgDownloadHistQuotes::DlgDownloadHistQuotes(DownloadContext context, const std:
     connect(help, &QPushButton::clicked, this,
             [this] { context_.openHelp(QStringLiteral("downloaddlg.htm")); });
 
-    downloader_ = std::make_unique<CDownloader>(context_.http, context_.prompt, context_.clock,
-                                                context_.pump, context_.services, context_.reportPath);
+    downloader_ =
+        std::make_unique<CDownloader>(context_.http, context_.prompt, context_.clock, context_.pump,
+                                      context_.services, context_.reportPath);
     progress_ = std::make_unique<BarProgress>(*bar_, *status_);
     downloader_->SetDisplay(RunDisplay{
         [this](const std::string& symbol) { status_->setText(QString::fromLatin1(symbol)); },
@@ -159,8 +160,9 @@ void DlgDownloadHistQuotes::OnGetQuotes() {
     std::error_code error;
     downloader_->SetDirectory(std::filesystem::current_path(error));
     downloader_->SetOverwrite(overwrite_->isChecked());
-    (void)downloader_->RunDownload(symbols_->text().toLatin1().toStdString(), ToYyyyMmDd(start_->date()),
-                                   ToYyyyMmDd(end_->date()), periodicity, *progress_);
+    (void)downloader_->RunDownload(symbols_->text().toLatin1().toStdString(),
+                                   ToYyyyMmDd(start_->date()), ToYyyyMmDd(end_->date()),
+                                   periodicity, *progress_);
     running_ = false;
     ran_ = true;
     accept();

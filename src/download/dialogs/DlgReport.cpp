@@ -16,7 +16,8 @@ DlgReport::DlgReport(const std::filesystem::path& reportPath, QWidget* parent)
     setObjectName(QStringLiteral("dlgReport"));
     QString title = QStringLiteral("Last Download Report");
     rows_->setObjectName(QStringLiteral("reportRows"));
-    rows_->setHeaderLabels({QStringLiteral("Records"), QStringLiteral("Symbol"), QStringLiteral("Status")});
+    rows_->setHeaderLabels(
+        {QStringLiteral("Records"), QStringLiteral("Symbol"), QStringLiteral("Status")});
     rows_->setRootIsDecorated(false);
     rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
     rows_->setColumnWidth(0, 80);
@@ -34,8 +35,9 @@ DlgReport::DlgReport(const std::filesystem::path& reportPath, QWidget* parent)
             const QString status = entry.result == -1  ? QStringLiteral("Invalid symbol")
                                    : entry.result == 0 ? QStringLiteral("No new data available")
                                                        : QStringLiteral("Success");
-            auto* row = new QTreeWidgetItem({success ? QString::number(entry.result) : QStringLiteral("0"),
-                                             QString::fromLatin1(entry.symbol), status});
+            auto* row =
+                new QTreeWidgetItem({success ? QString::number(entry.result) : QStringLiteral("0"),
+                                     QString::fromLatin1(entry.symbol), status});
             row->setIcon(0, success ? succeeded : failed);
             rows_->insertTopLevelItem(0, row);
         }
