@@ -81,6 +81,13 @@ bool Holds(const fs::path& directory, const std::string& symbol) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    static const bool cleanupRegistered = [] {
+        return std::atexit([] {
+                   std::error_code ignored;
+                   fs::remove_all(kRoot, ignored);
+               }) == 0;
+    }();
+    (void)cleanupRegistered;
     std::error_code error;
     fs::remove_all(kRoot, error);
     AnsweringPrompt prompt;

@@ -300,7 +300,10 @@ void CRightListView::ShowKind(ListRowsModel::Kind kind) {
     model_->SetKind(kind);
     const bool securities = kind == ListRowsModel::Kind::Securities;
     for (int column = 0; column < model_->columnCount(); ++column)
-        details_->header()->resizeSection(column, securities && column == 1 ? 120 : 80);
+        // The symbol column holds the icon besides the 80 pixels of text.
+        details_->header()->resizeSection(column, securities && column == 1   ? 120
+                                                  : securities && column == 0 ? 100
+                                                                              : 80);
     ClearSortMarks();
     Q_EMIT StateChanged();
 }

@@ -1,9 +1,9 @@
 #include "DlgProperties.h"
 
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <filesystem>
 
@@ -54,23 +54,29 @@ DlgProperties::DlgProperties(Prompt& prompt, const std::string& symbol, QWidget*
     reader.Close();
     texts << QStringLiteral("Format:\t\tMetaStock File");
 
-    auto* layout = new QVBoxLayout(this);
+    // Each line is "label<tabs>value"; a grid keeps the values aligned.
+    auto* layout = new QGridLayout(this);
+    int row = 0;
     for (const QString& text : texts) {
-        auto* label = new QLabel(text, this);
-        label->setTextFormat(Qt::PlainText);
-        lines_.push_back(label);
-        layout->addWidget(label);
+        auto* label = new QLabel(text.section(u'\t', 0, 0), this);
+        auto* value = new QLabel(text.section(u'\t', -1), this);
+        value->setTextFormat(Qt::PlainText);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lines_.push_back({label, value, text});
+        layout->addWidget(label, row, 0);
+        layout->addWidget(value, row, 1);
+        ++row;
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons, row, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QStringList DlgProperties::Lines() const {
     QStringList texts;
-    for (const QLabel* label : lines_) texts << label->text();
+    for (const Line& line : lines_) texts << line.text;
     return texts;
 }
 

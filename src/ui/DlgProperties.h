@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <string>
+#include <vector>
 
 class QLabel;
 
@@ -20,7 +21,12 @@ public:
     QStringList Lines() const;
 
 private:
-    std::vector<QLabel*> lines_;
+    struct Line {
+        QLabel* label;
+        QLabel* value;
+        QString text;
+    };
+    std::vector<Line> lines_;
 };
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #include "DataDirBuilder.h"
 
+#include <chrono>
 #include <stdexcept>
 
 #include "FixedClock.h"
@@ -16,6 +17,13 @@ void Check(Result result, const std::string& what) {
 }
 
 }  // namespace
+
+std::int32_t DayAfterFirst(int days) {
+    using namespace std::chrono;
+    const year_month_day date{sys_days{2005y / January / 3} + std::chrono::days{days}};
+    return (static_cast<int>(date.year()) - 1900) * 10000 +
+           static_cast<int>(unsigned(date.month())) * 100 + static_cast<int>(unsigned(date.day()));
+}
 
 void MakeDataDir(const std::filesystem::path& directory,
                  const std::vector<SecuritySpec>& securities) {
@@ -37,8 +45,8 @@ void MakeDataDir(const std::filesystem::path& directory,
         Check(writer.AppendBars(bars), "bars " + security.symbol);
         writer.ClosePriceFile();
         if (security.bars > 0)
-            Check(writer.UpdateSecurityInfo(security.symbol, 1050103, 1050103 + security.bars - 1,
-                                            security.periodicity),
+            Check(writer.UpdateSecurityInfo(security.symbol, 1050103,
+                                            DayAfterFirst(security.bars - 1), security.periodicity),
                   "dates " + security.symbol);
     }
     writer.Close();

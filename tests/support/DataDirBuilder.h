@@ -16,6 +16,8 @@ struct SecuritySpec {
     char periodicity = 'D';
 };
 
+// The CYYMMDD date `days` calendar days after 2005-01-03, the first bar's.
+std::int32_t DayAfterFirst(int days);
 // Creates a data directory (folder and index files) holding the securities.
 void MakeDataDir(const std::filesystem::path& directory,
                  const std::vector<SecuritySpec>& securities);
