@@ -112,7 +112,8 @@ protected:
         std::error_code error;
         fs::current_path(startDirectory_, error);
     }
-    CMainFrame& Frame(const fs::path& startup) {
+    CMainFrame& Frame(
+        const fs::path& startup, std::function<bool()> finishAfterDownload = [] { return false; }) {
         frame_ = std::make_unique<CMainFrame>(
             doc_, settings_,
             FrameServices{[this](const QUrl& url) { opened_.push_back(url); }, store_, http_, pump_,
@@ -392,6 +393,56 @@ TEST_F(DownloadFlowTest, DownloadFillsTheStoreAndTheReportListsTheLastSecurityFi
     EXPECT_TRUE(ReadBars(data_, "NOSUCH").empty());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"MSFT", "NOSUCH", "AAPL"}));  // reloaded
     EXPECT_NE(frame_->List().Model().Cell(0, 4), "");
+}
+
+TEST_F(DownloadFlowTest, PresetAndBatchOpeningsDownloadWhatTheCallerGives) {
+    GatewayProcess gateway(DemoDataDir(), {"--today", "20131108"});
+    ASSERT_TRUE(gateway.Running());
+    services_ = AllServicesAt(gateway.BaseUrl());
+    MakeDataDir(data_, {{"MSFT", "MICROSOFT", 0}});
+    MakeDataDir(dir_ / "other", {{"AAPL", "APPLE", 0}});
+    CMainFrame& frame = Frame(data_);
+    DownloadContext context{http_,   prompt_, clock_, pump_, services_, dir_ / "report.txt",
+                            nullptr, nullptr};
+
+    DlgDownloadHistQuotes preset(context, "", nullptr, &frame);
+    preset.SetPreset(" MSFT", 20130101, 20130131);
+    Child<QRadioButton>(preset, "weekly").setChecked(true);
+    Child<QPushButton>(preset, "getQuotes").click();
+    EXPECT_TRUE(preset.Ran());
+    const std::vector<PriceBar> weeks = ReadBars(data_, "MSFT");
+    EXPECT_GE(weeks.size(), 4u);
+    EXPECT_LE(weeks.size(), 6u);
+
+    BatchTable batch;
+    batch.slots[0] = BatchEntry{true, "other", (dir_ / "other").string(), 1, " AAPL"};
+    batch.filled = 1;
+    DlgDownloadHistQuotes batchDialog(context, " MSFT", &batch, &frame);
+    EXPECT_FALSE(Child<QLineEdit>(batchDialog, "downloadSymbols").isEnabled());
+    Child<QPushButton>(batchDialog, "getQuotes").click();
+    EXPECT_GT(ReadBars(dir_ / "other", "AAPL").size(), 400u);
+    EXPECT_EQ(ReadBars(data_, "MSFT").size(), weeks.size());  // the symbols field is not used
+}
+
+TEST_F(DownloadFlowTest, AfterDownloadEndsTheSystemInsteadOfShowingTheReport) {
+    GatewayProcess gateway(DemoDataDir(), {"--today", "20131108"});
+    services_ = AllServicesAt(gateway.BaseUrl());
+    MakeDataDir(data_, {{"MSFT", "MICROSOFT", 0}});
+    bool ended = false;
+    CMainFrame& frame = Frame(data_, [&ended] { return ended = true; });
+    SelectRow(0);
+    bool reportShown = false;
+    WhenModal<DlgReport>([&](DlgReport& report) {
+        reportShown = true;
+        report.reject();
+    });
+    WithModal<DlgDownloadHistQuotes>(
+        [&] { frame.OnDownload(); },
+        [](DlgDownloadHistQuotes& dialog) { Child<QPushButton>(dialog, "getQuotes").click(); });
+    QTest::qWait(100);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(signals_, 1);
+    EXPECT_FALSE(reportShown);
 }
 
 TEST_F(DownloadFlowTest, ReportStatusesFollowTheNumbers) {
