@@ -88,6 +88,14 @@ CMainFrame::CMainFrame(CCorvaneDoc& doc, AppSettings& settings, FrameServices se
     UpdateCommandStates();
 }
 
+CMainFrame::~CMainFrame() {
+    // The panes outlive the actions while the window is taken apart, and a
+    // focus change on the way must not reach commands already gone.
+    disconnect(tree_, nullptr, this, nullptr);
+    disconnect(list_, nullptr, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+}
+
 void CMainFrame::Create(const std::vector<VolumeRoot>& roots, const std::string& startupDirectory) {
     tree_->Create(roots, startupDirectory);
     tree_->setFocus();

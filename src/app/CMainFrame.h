@@ -52,6 +52,7 @@ class CMainFrame : public QMainWindow {
 public:
     CMainFrame(CCorvaneDoc& doc, AppSettings& settings, FrameServices services,
                QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     // Fills the tree and opens the start-up directory.
     void Create(const std::vector<VolumeRoot>& roots, const std::string& startupDirectory);

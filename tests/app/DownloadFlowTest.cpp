@@ -119,7 +119,7 @@ protected:
             FrameServices{[this](const QUrl& url) { opened_.push_back(url); }, store_, http_, pump_,
                           services_, services_.history, fs::path(CORVANE_SHARE_DIR) / "help",
                           dir_ / "user" / "report.txt", dir_ / "user", fs::path(CORVANE_SHARE_DIR),
-                          [this] { ++signals_; }, [] { return false; }});
+                          [this] { ++signals_; }, std::move(finishAfterDownload)});
         frame_->Create(MountedVolumes(), startup.string() + "/");
         frame_->show();
         return *frame_;
