@@ -243,6 +243,32 @@ TEST_F(DownloadFlowTest, AnExistingSymbolAsksWhetherToOverwrite) {
     EXPECT_EQ(Rows().back(), "MSFT");
 }
 
+TEST_F(DownloadFlowTest, OnlyASymbolListOfMoreThan200CharactersShowsTheProgressWindow) {
+    // Symbols "S1 S2 ..." up to the wanted length; the window leaves its
+    // position in the settings when it closes.
+    auto symbolsOf = [](std::size_t length) {
+        std::string text = "S1";
+        for (int i = 2; text.size() + 8 < length; ++i) text += " S" + std::to_string(i);
+        return text + " " + std::string(length - text.size() - 1, 'Z');
+    };
+    for (const std::size_t length : {std::size_t{200}, std::size_t{201}}) {
+        fs::remove_all(data_);
+        fs::create_directories(data_);
+        store_.WriteInt("Settings", "X", -1);
+        CMainFrame& frame = Frame(data_);
+        DlgNewSecurity dialog(doc_, settings_, store_, frame.List(), nullptr);
+        Child<QLineEdit>(dialog, "securitySymbols")
+            .setText(QString::fromStdString(symbolsOf(length)));
+        Child<QPushButton>(dialog, "addButton").click();
+        EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{}) << length;
+        EXPECT_EQ(store_.ReadInt("Settings", "X", -1) != -1, length > 200) << length;
+        EXPECT_TRUE(frame.isEnabled());
+        EXPECT_EQ(ReadSymbols(data_).size(),
+                  static_cast<std::size_t>(frame.List().Model().rowCount()));
+        EXPECT_GT(frame.List().Model().rowCount(), 40);
+    }
+}
+
 TEST_F(DownloadFlowTest, SymbolsAndNamesTooLongForTheStoreAreRefusedBeforeAnythingIsAdded) {
     CMainFrame& frame = Frame(data_);
     DlgNewSecurity dialog(doc_, settings_, store_, frame.List(), nullptr);
