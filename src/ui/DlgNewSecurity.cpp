@@ -167,6 +167,55 @@ bool DlgNewSecurity::CheckLengths(const std::string& directory,
     return true;
 }
 
+bool DlgNewSecurity::OpenOrCreate(StoreWriter& writer, const std::string& directory) {
+    if (Succeeded(writer.Open(directory))) return true;
+    writer.Close();
+    return Succeeded(writer.CreateDirectory(directory)) && Succeeded(writer.Open(directory));
+}
+
+DlgNewSecurity::Step DlgNewSecurity::AddOne(StoreWriter& writer, const std::string& directory,
+                                            const std::string& symbol, const std::string& name,
+                                            bool showsList) {
+    if (!Succeeded(writer.Open(directory))) return Step::Stop;
+    const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
+    writer.ClosePriceFile();
+    if (exists) {
+        const PromptAnswer answer =
+            settings_.onOverwrite == 1
+                ? doc_.GetPrompt().Show(
+                      "Security " + symbol + " already exists. Do you want to overwrite it?",
+                      kAppCaption, PromptIcon::Question, PromptButtons::YesNoCancel)
+                : PromptAnswer::Yes;
+        if (answer != PromptAnswer::Yes) {
+            writer.Close();
+            return answer == PromptAnswer::Cancel ? Step::Abort : Step::Next;
+        }
+        (void)writer.DeleteSecurity(symbol);
+        writer.Close();
+        if (showsList) list_.RemoveSymbolRows(symbol);
+        // Deleting the last security removes the index files.
+        if (!OpenOrCreate(writer, directory)) return Step::Stop;
+    }
+    const Result added = writer.AddSecurity(symbol, name, 'D');
+    writer.Close();
+    if (Succeeded(added) && showsList) ShowAddedRow(directory, symbol);
+    return Step::Next;
+}
+
+void DlgNewSecurity::ShowAddedRow(const std::string& directory, const std::string& symbol) {
+    StoreReader reader(doc_.GetPrompt());
+    if (!Succeeded(reader.Open(directory))) return;
+    bool found = false;
+    while (!found && reader.GetRemainingSecurities() > 0) {
+        reader.NextSecurity();
+        found = reader.GetSymbol() == symbol;
+    }
+    if (found)
+        list_.AddSecurityRow(symbol, reader.GetName(), 'D', reader.GetFirstDate(),
+                             reader.GetLastDate());
+    reader.Close();
+}
+
 void DlgNewSecurity::OnAdd() {
     Prompt& prompt = doc_.GetPrompt();
     std::error_code error;
@@ -185,78 +234,35 @@ void DlgNewSecurity::OnAdd() {
 
     WaitCursor wait;
     StoreWriter writer(prompt, doc_.GetClock());
-    if (!Succeeded(writer.Open(directory))) {
-        writer.Close();
-        if (!Succeeded(writer.CreateDirectory(directory))) {
-            (void)prompt.Show("Directory " + directory + " is in use by other application.",
-                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
-            return;
-        }
-    }
+    const bool opened = OpenOrCreate(writer, directory);
     writer.Close();
-    const bool showsList = SameFolder(directory, current);
+    if (!opened) {
+        (void)prompt.Show("Directory " + directory + " is in use by other application.",
+                          kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        return;
+    }
     ProgressWnd progress(store_, window());
-    const bool long_ = text.size() > kProgressThreshold;
-    if (long_) {
+    const bool showsProgress = text.size() > kProgressThreshold;
+    if (showsProgress) {
         progress.OpenProgressWindow(this, QStringLiteral("Adding securities ..."), true);
         progress.MakeModal(QStringLiteral("Adding securities ..."), true);
         progress.SetLayout(0, 250);
         progress.SetBounds(0, static_cast<int>(text.size()), 1);
     }
+    const bool showsList = SameFolder(directory, current);
     for (std::size_t i = 0; i < symbols.size(); ++i) {
-        const std::string& symbol = symbols[i];
-        const std::string name = i < names.size() && !names[i].empty() ? names[i] : symbol;
-        if (!Succeeded(writer.Open(directory))) break;
-        const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
-        writer.ClosePriceFile();
-        if (exists) {
-            const PromptAnswer answer =
-                settings_.onOverwrite == 1
-                    ? prompt.Show(
-                          "Security " + symbol + " already exists. Do you want to overwrite it?",
-                          kAppCaption, PromptIcon::Question, PromptButtons::YesNoCancel)
-                    : PromptAnswer::Yes;
-            if (answer == PromptAnswer::Cancel) {
-                writer.Close();
-                return;
-            }
-            if (answer == PromptAnswer::No) {
-                writer.Close();
-                continue;
-            }
-            (void)writer.DeleteSecurity(symbol);
-            writer.Close();
-            if (showsList) list_.RemoveSymbolRows(symbol);
-            if (!Succeeded(writer.Open(directory)) &&
-                (!Succeeded(writer.CreateDirectory(directory)) ||
-                 !Succeeded(writer.Open(directory))))
-                break;
-        }
-        const Result added = writer.AddSecurity(symbol, name, 'D');
-        writer.Close();
-        if (Succeeded(added) && showsList) {
-            StoreReader reader(prompt);
-            if (Succeeded(reader.Open(directory))) {
-                bool found = false;
-                while (!found && reader.GetRemainingSecurities() > 0) {
-                    reader.NextSecurity();
-                    found = reader.GetSymbol() == symbol;
-                }
-                if (found)
-                    list_.AddSecurityRow(symbol, reader.GetName(), 'D', reader.GetFirstDate(),
-                                         reader.GetLastDate());
-                reader.Close();
-            }
-        }
-        if (long_) {
-            progress.SetAdvance(static_cast<int>(symbol.size()) + 1);
-            progress.Advance();
-            progress.PumpPendingMessages(true);
-            if (progress.IsCancelled()) {
-                (void)prompt.Show("Update is cancelled", kAppCaption, PromptIcon::None,
-                                  PromptButtons::Ok);
-                break;
-            }
+        const std::string name = i < names.size() && !names[i].empty() ? names[i] : symbols[i];
+        const Step step = AddOne(writer, directory, symbols[i], name, showsList);
+        if (step == Step::Abort) return;  // Cancel: the dialog stays open
+        if (step == Step::Stop) break;
+        if (!showsProgress) continue;
+        progress.SetAdvance(static_cast<int>(symbols[i].size()) + 1);
+        progress.Advance();
+        progress.PumpPendingMessages(true);
+        if (progress.IsCancelled()) {
+            (void)prompt.Show("Update is cancelled", kAppCaption, PromptIcon::None,
+                              PromptButtons::Ok);
+            break;
         }
     }
     progress.CloseProgressWindow();

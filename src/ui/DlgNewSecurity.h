@@ -15,6 +15,7 @@ namespace corvane {
 
 class CRightListView;
 class SettingsStore;
+class StoreWriter;
 
 // "Add New Security": adds the typed (or listed) symbols as daily securities
 // of the output directory, the current directory unless the user picks
@@ -33,6 +34,12 @@ public:
     void OnAdd();
 
 private:
+    enum class Step { Next, Stop, Abort };
+
+    static bool OpenOrCreate(StoreWriter& writer, const std::string& directory);
+    Step AddOne(StoreWriter& writer, const std::string& directory, const std::string& symbol,
+                const std::string& name, bool showsList);
+    void ShowAddedRow(const std::string& directory, const std::string& symbol);
     bool CheckLengths(const std::string& directory, const std::vector<std::string>& symbols,
                       std::vector<std::string>& names);
 
