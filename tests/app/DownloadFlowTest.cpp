@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -568,6 +569,30 @@ TEST_F(SymbolDatabaseUpdateTest, ACancelOrAFailureKeepsTheOldDatabase) {
     ASSERT_EQ(prompt_.shown.size(), 1u);
     EXPECT_EQ(prompt_.shown[0].caption, "Corvane Error Message");
     EXPECT_EQ(ReadFile(target_), "old database\r\n");
+}
+
+TEST_F(SymbolDatabaseUpdateTest, TheCommandRunsUnderTheProgressWindowAndEscapeCancelsIt) {
+    WriteFile(dir_ / "share" / kSymbolDatabaseName, SmallDatabase());
+    GatewayProcess gateway(DemoDataDir(), {"--share", (dir_ / "share").string()});
+    services_ = AllServicesAt(gateway.BaseUrl());
+    WriteFile(target_, "old database\r\n");
+    CMainFrame& frame = Frame(data_);
+    frame_->setObjectName(QStringLiteral("mainFrame"));
+
+    // An Escape typed before the first line is written cancels the update.
+    QCoreApplication::postEvent(&frame,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_TRUE(frame.OnUpdateSymbolDatabase());
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"Update is cancelled"});
+    EXPECT_EQ(ReadFile(target_), "old database\r\n");
+    EXPECT_TRUE(frame.isEnabled());
+
+    prompt_.shown.clear();
+    EXPECT_TRUE(frame.OnUpdateSymbolDatabase());
+    EXPECT_TRUE(prompt_.shown.empty());
+    EXPECT_EQ(ReadFile(target_), SmallDatabase());
+    EXPECT_NE(store_.ReadInt("Settings", "X", -1), -1);  // the window kept its place
+    EXPECT_TRUE(frame.isEnabled());
 }
 
 TEST_F(SymbolDatabaseUpdateTest, ADatabaseThatCannotBeWrittenSaysSo) {

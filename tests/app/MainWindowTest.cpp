@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <filesystem>
@@ -195,6 +196,26 @@ TEST_F(MainWindowTest, CommandsFollowTheListsState) {
     for (int id : rowCommands) EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_FALSE(Enabled(kCmdPaste));
     for (int id : alwaysCommands) EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(MainWindowTest, ToolbarAndPromptsFollowTheCommandTable) {
+    CMainFrame& frame = StartIn({});
+    QStringList buttons;
+    for (QAction* action : frame.ToolBar().actions())
+        buttons << (action->isSeparator() ? QStringLiteral("|") : action->text());
+    // The first item is the New button with its drop-down, a widget of its own.
+    EXPECT_EQ(
+        buttons.mid(1),
+        (QStringList{QStringLiteral("&Open"), QStringLiteral("&Properties"), QStringLiteral("|"),
+                     QStringLiteral("&Rename"), QStringLiteral("&Delete"), QStringLiteral("|"),
+                     QStringLiteral("Last Collection &Report"), QStringLiteral("&Download "),
+                     QStringLiteral("|"), QStringLiteral("&Settings")}));
+    EXPECT_EQ(frame.Command(kCmdOpen)->statusTip(),
+              QStringLiteral("Display data for selected security"));
+    EXPECT_EQ(frame.Command(kCmdOpen)->toolTip(), QStringLiteral("Open"));
+    EXPECT_EQ(frame.Command(kCmdPaste)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_V),
+                                   QKeySequence(Qt::SHIFT | Qt::Key_Insert)}));
 }
 
 TEST_F(MainWindowTest, ViewModesSwitchTheListAndCarryTheRadioMark) {
