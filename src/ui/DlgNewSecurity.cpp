@@ -241,7 +241,8 @@ void DlgNewSecurity::OnAdd() {
                           kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
         return;
     }
-    ProgressWnd progress(store_, window());
+    // The main window, not this dialog, is disabled while the progress window runs.
+    ProgressWnd progress(store_, parentWidget() ? parentWidget()->window() : nullptr);
     const bool showsProgress = text.size() > kProgressThreshold;
     if (showsProgress) {
         progress.OpenProgressWindow(this, QStringLiteral("Adding securities ..."), true);
