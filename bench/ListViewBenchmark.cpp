@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 fs::path MakeBenchDirectory() {
     const fs::path dir = fs::temp_directory_path() / "corvane-bench-list";
     fs::remove_all(dir);
-    std::vector<test::SecuritySpec> securities;
+    std::vector<test::StoredSecurity> securities;
     for (int i = 0; i < 5000; ++i)
         securities.push_back({std::string("S").append(std::to_string((i * 7919) % 100000)),
                               std::string("SECURITY ").append(std::to_string(i)), 0});

@@ -69,11 +69,7 @@ bool Holds(const fs::path& directory, const std::string& symbol) {
     AnsweringPrompt silent;
     StoreReader reader(silent);
     if (!Succeeded(reader.Open(directory))) return false;
-    bool found = false;
-    while (!found && reader.GetRemainingSecurities() > 0) {
-        reader.NextSecurity();
-        found = reader.GetSymbol() == symbol;
-    }
+    const bool found = reader.SeekSymbol(symbol);
     reader.Close();
     return found;
 }

@@ -13,8 +13,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kAppCaption = "Corvane";
-
 std::string DisplayDate(std::int32_t date) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", date / 100 % 100, date % 100, date / 10000);

@@ -14,7 +14,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kAppCaption = "Corvane";
 constexpr std::size_t kProgressThreshold = 200;
 
 struct Series {

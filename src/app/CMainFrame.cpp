@@ -108,7 +108,7 @@ QAction* CMainFrame::Command(int id) const {
 }
 
 void CMainFrame::CreateCommands() {
-    for (const CommandSpec& command : kCommands) {
+    for (const CommandInfo& command : kCommands) {
         auto* action = new QAction(QString::fromLatin1(command.menuText), this);
         action->setObjectName(QStringLiteral("command%1").arg(command.id));
         action->setData(command.id);
@@ -299,7 +299,7 @@ QMenu* CMainFrame::BuildListContextMenu() {
     return menu;
 }
 
-bool CMainFrame::IsAvailable(const CommandSpec& command) const {
+bool CMainFrame::IsAvailable(const CommandInfo& command) const {
     const bool prices = list_->IsPriceView();
     switch (command.availability) {
         case Availability::Always:
@@ -317,7 +317,7 @@ bool CMainFrame::IsAvailable(const CommandSpec& command) const {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    for (const CommandSpec& command : kCommands)
+    for (const CommandInfo& command : kCommands)
         Command(command.id)->setEnabled(command.built && IsAvailable(command));
     const std::pair<int, int> modes[] = {{CRightListView::LargeIcons, kCmdLargeIcons},
                                          {CRightListView::SmallIcons, kCmdSmallIcons},

@@ -99,7 +99,7 @@ private:
     void Connect(int id, std::function<void()> handler);
     void HideToTray();
     bool ConfirmExit();
-    bool IsAvailable(const CommandSpec& command) const;
+    bool IsAvailable(const CommandInfo& command) const;
     void AddProxy(QMenu& menu, int id, const QString& text);
     void ShowAbout();
     void ShowHelp();

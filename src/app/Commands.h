@@ -48,7 +48,7 @@ enum class Availability {
     Paste,      // text on the clipboard, and not the price view
 };
 
-struct CommandSpec {
+struct CommandInfo {
     int id;
     const char* menuText;
     const char* prompt;  // status line, a line feed, tool tip; may be empty
@@ -58,7 +58,7 @@ struct CommandSpec {
     bool built;
 };
 
-inline constexpr CommandSpec kCommands[] = {
+inline constexpr CommandInfo kCommands[] = {
     {kCmdNewSecurity, "&Security", "Create a new security\nNew", Availability::Always, true},
     {kCmdNewFolder, "&Folder", "Create a new folder", Availability::TreeFocus, true},
     {kCmdOpen, "&Open", "Display data for selected security\nOpen", Availability::Selection, true},

@@ -31,7 +31,8 @@ CorvaneApp::~CorvaneApp() = default;
 
 bool CorvaneApp::RunStartup() {
     LoadSettings();
-    const std::filesystem::path icon = ShippedDirectory() / "icons" / "corvane.png";
+    const std::filesystem::path shipped = ShippedDirectory();
+    const std::filesystem::path icon = shipped / "icons" / "corvane.png";
     QApplication::setWindowIcon(QIcon(QString::fromStdString(icon.string())));
     FrameServices services{env_.openUrl,
                            env_.store,
@@ -39,10 +40,10 @@ bool CorvaneApp::RunStartup() {
                            pump_,
                            LoadServiceUrls(env_.store),
                            LoadMakerUrl(env_.store),
-                           ShippedDirectory() / "help",
+                           shipped / "help",
                            DefaultReportPath(),
                            UserDataDir(),
-                           ShippedDirectory(),
+                           shipped,
                            [this] { PlayDownloadSignal(); },
                            [this] { return FinishAfterDownload(); }};
     mainFrame_ = std::make_unique<CMainFrame>(doc_, settings_, std::move(services));

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "DirectoryFiles.h"
 #include "Prompt.h"
 #include "TransferText.h"
 #include "WaitCursor.h"
@@ -28,12 +29,7 @@ std::string Trimmed(const QString& text) {
 }
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (prefix.size() > text.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(text[i])) !=
-            std::toupper(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+    return AsciiUpper(text).starts_with(AsciiUpper(prefix));
 }
 
 }  // namespace

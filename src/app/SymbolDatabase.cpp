@@ -121,8 +121,7 @@ bool UpdateSymbolDatabase(HttpClient& http, const std::string& makerUrl, const f
                           Progress& progress, Prompt& prompt) {
     const HttpResult answer = http.Get(makerUrl + "/forum/symboldatabaseex2.txt");
     if (!answer.ok) {
-        (void)prompt.Show(answer.error, "Corvane Error Message", PromptIcon::Error,
-                          PromptButtons::Ok);
+        (void)prompt.Show(answer.error, kNetworkErrorCaption, PromptIcon::Error, PromptButtons::Ok);
         return false;
     }
     const std::vector<std::string>& lines = answer.lines;
@@ -131,7 +130,7 @@ bool UpdateSymbolDatabase(HttpClient& http, const std::string& makerUrl, const f
         lines.size() - 2 < static_cast<std::size_t>(CountOf(lines[1]))) {
         (void)prompt.Show(
             "The symbol database from the server is not complete; the current one is kept.",
-            "Corvane Error Message", PromptIcon::Error, PromptButtons::Ok);
+            kNetworkErrorCaption, PromptIcon::Error, PromptButtons::Ok);
         return true;
     }
     std::error_code error;
@@ -142,7 +141,7 @@ bool UpdateSymbolDatabase(HttpClient& http, const std::string& makerUrl, const f
         out.close();
         fs::remove(partial, error);
         (void)prompt.Show("The symbol database " + target.string() + " cannot be written.",
-                          "Corvane Error Message", PromptIcon::Error, PromptButtons::Ok);
+                          kNetworkErrorCaption, PromptIcon::Error, PromptButtons::Ok);
         return true;
     };
     if (!out) return writeFailed();
@@ -154,7 +153,7 @@ bool UpdateSymbolDatabase(HttpClient& http, const std::string& makerUrl, const f
         if (progress.IsCancelled()) {
             out.close();
             fs::remove(partial, error);
-            (void)prompt.Show("Update is cancelled", "Corvane", PromptIcon::None,
+            (void)prompt.Show("Update is cancelled", kAppCaption, PromptIcon::None,
                               PromptButtons::Ok);
             return true;
         }

@@ -28,7 +28,7 @@ constexpr const char* kUsage =
     "  index DIR --type equal|cap|volume [SYMBOL...] [--services URL]\n"
     "Dates are YYYYMMDD or YYYY-MM-DD.\n";
 
-struct CommandSpec {
+struct CliCommand {
     std::size_t minWords;
     std::size_t maxWords;
     std::set<std::string> valueOptions;
@@ -36,9 +36,9 @@ struct CommandSpec {
     std::function<int(const CommandLine&, CliContext&)> run;
 };
 
-const std::map<std::string, CommandSpec>& Commands() {
+const std::map<std::string, CliCommand>& Commands() {
     constexpr std::size_t kAny = SIZE_MAX;
-    static const std::map<std::string, CommandSpec> commands = {
+    static const std::map<std::string, CliCommand> commands = {
         {"create", {1, 1, {}, {}, CreateCommand}},
         {"list", {1, 1, {}, {}, ListCommand}},
         {"bars", {2, 2, {}, {}, BarsCommand}},
@@ -76,21 +76,21 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     const auto found = Commands().find(args[0]);
     if (found == Commands().end()) return UsageError(err, "unknown command " + args[0]);
-    const CommandSpec& spec = found->second;
+    const CliCommand& command = found->second;
 
     std::string problem;
     const std::vector<std::string> words(args.begin() + 1, args.end());
-    const auto line = CommandLine::Parse(words, spec.valueOptions, spec.flagOptions, problem);
+    const auto line = CommandLine::Parse(words, command.valueOptions, command.flagOptions, problem);
     if (!line) return UsageError(err, problem);
     const std::size_t count = line->Positional().size();
-    if (count < spec.minWords || count > spec.maxWords)
+    if (count < command.minWords || count > command.maxWords)
         return UsageError(err, "wrong number of arguments for " + args[0]);
     if (!ValidPeriodicity(*line)) return UsageError(err, "periodicity must be D, W or M");
 
     StreamPrompt prompt(err);
     SystemClock clock;
     CliContext context{out, err, prompt, clock};
-    return spec.run(*line, context);
+    return command.run(*line, context);
 }
 
 }  // namespace corvane

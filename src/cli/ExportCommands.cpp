@@ -19,7 +19,7 @@ int ConvertCommand(const CommandLine& line, CliContext& context) {
     if (const auto name = line.Value("--preset")) {
         const auto preset = LoadPreset(*settings, *name);
         if (!preset) {
-            context.prompt.Show("Can not find conversion option: " + *name, "Corvane",
+            context.prompt.Show("Can not find conversion option: " + *name, kAppCaption,
                                 PromptIcon::Warning, PromptButtons::Ok);
             return kExitFailure;
         }

@@ -11,8 +11,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kAppCaption = "Corvane";
-
 std::string InUseMessage(const std::string& directory) {
     return "Directory " + directory + " is in use by other application.";
 }

@@ -11,7 +11,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kAppCaption = "Corvane";
 constexpr std::size_t kWindowThreshold = 200;  // longer scheduled lists get the progress window
 
 Periodicity PeriodicityOf(char stored) {

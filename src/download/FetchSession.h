@@ -9,8 +9,6 @@
 
 namespace corvane {
 
-inline constexpr const char* kNetworkErrorCaption = "Corvane Error Message";
-
 // What one download run shares between its requests: the HTTP client (one
 // connection kept alive), the prompt for fatal errors and the stop flag.
 struct FetchSession {

@@ -9,7 +9,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kAppCaption = "Corvane";
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 

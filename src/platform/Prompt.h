@@ -4,6 +4,11 @@
 
 namespace corvane {
 
+// Captions of the message boxes: the application's title, and network
+// errors of downloads, the group index and the symbol database update.
+inline constexpr const char* kAppCaption = "Corvane";
+inline constexpr const char* kNetworkErrorCaption = "Corvane Error Message";
+
 enum class PromptIcon { None, Information, Warning, Error, Question };
 enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };

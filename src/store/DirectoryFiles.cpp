@@ -10,12 +10,12 @@ char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+}  // namespace
+
 std::string AsciiUpper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](char c) { return AsciiUpper(c); });
     return text;
 }
-
-}  // namespace
 
 std::string PriceFileName(std::uint32_t fileNumber, bool extended) {
     std::string name = "F";

@@ -21,6 +21,9 @@ std::filesystem::path FindFile(const std::filesystem::path& directory, const std
 // Removes a file, ignoring a failure (the caller has nothing better to do).
 void RemoveFileQuietly(const std::filesystem::path& path);
 
+// The text with ASCII letters in upper case; other bytes stay.
+std::string AsciiUpper(std::string text);
+
 // Case-insensitive comparison of two byte strings, ASCII letters only.
 bool EqualsNoCase(const std::string& a, const std::string& b);
 

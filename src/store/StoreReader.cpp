@@ -67,6 +67,14 @@ void StoreReader::NextSecurity() {
     ++visited_;
 }
 
+bool StoreReader::SeekSymbol(const std::string& symbol) {
+    while (remaining_ > 0) {
+        NextSecurity();
+        if (current_.symbol == symbol) return true;
+    }
+    return false;
+}
+
 Result StoreReader::OpenPriceFileBySymbol(const std::string& symbol) {
     ClosePriceFile();
     bool found = false;

@@ -42,6 +42,9 @@ public:
     std::int32_t GetLastDate() const { return current_.lastDate; }
     std::string GetPriceFileName() const { return current_.PriceFileName(); }
 
+    // Advances to the next entry whose symbol is exactly `symbol` (case
+    // counts); false, silently, when none remains.
+    bool SeekSymbol(const std::string& symbol);
     // Searches forward from the current entry only; callers open the reader
     // right before searching. Shows a message on failure.
     Result OpenPriceFileBySymbol(const std::string& symbol);

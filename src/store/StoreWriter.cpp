@@ -245,6 +245,12 @@ Result StoreWriter::AddExtendedEntry(const NewEntry& entry) {
 Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::string& newName,
                                    const std::string& newSymbol) {
     if (!master_.IsOpen()) return Result::Failed;
+    // Two entries with one symbol would hide the second from every lookup.
+    if (!EqualsNoCase(currentSymbol, newSymbol) && PriceFilePathOf(newSymbol)) {
+        prompt_.Show(kSecurityExists + newSymbol, kStoreCaption, PromptIcon::None,
+                     PromptButtons::Ok);
+        return Result::Failed;
+    }
     if (auto index = FindMaster(currentSymbol)) {
         MasterRecord record{};
         if (!master_.ReadRecord(*index, record)) return Result::Failed;

@@ -42,6 +42,7 @@ public:
     Result AddSecurityWithDates(const std::string& symbol, const std::string& name,
                                 char periodicity, std::int32_t firstDate, std::int32_t lastDate,
                                 std::filesystem::path& outPath);
+    // Refused, with a message, when another entry already has newSymbol.
     Result RenameSecurity(const std::string& currentSymbol, const std::string& newName,
                           const std::string& newSymbol);
     Result DeleteSecurity(const std::string& symbol);

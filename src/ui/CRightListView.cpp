@@ -29,22 +29,6 @@ fs::path CurrentDirectory() {
     return fs::current_path(error);
 }
 
-std::string PeriodicityText(char letter) {
-    switch (letter) {
-        case 'D':
-        case 'd':
-            return "Daily";
-        case 'W':
-        case 'w':
-            return "Weekly";
-        case 'M':
-        case 'm':
-            return "Monthly";
-        default:
-            return {};
-    }
-}
-
 ListRowsModel::Row SecurityRow(const std::string& symbol, const std::string& name, char periodicity,
                                std::int32_t firstDate, std::int32_t lastDate) {
     return {{symbol, name, PeriodicityText(periodicity), FormatDisplayDate(firstDate),

@@ -21,6 +21,22 @@ std::string FormatDisplayDate(std::int32_t date) {
     return month + "/" + digits.substr(digits.size() - 2) + "/" + year;
 }
 
+std::string PeriodicityText(char letter) {
+    switch (letter) {
+        case 'D':
+        case 'd':
+            return "Daily";
+        case 'W':
+        case 'w':
+            return "Weekly";
+        case 'M':
+        case 'm':
+            return "Monthly";
+        default:
+            return {};
+    }
+}
+
 namespace {
 
 std::string TwoDigits(std::string_view part) {

@@ -10,6 +10,10 @@ namespace corvane {
 // the list shows it: MM/DD/YYYY.
 std::string FormatDisplayDate(std::int32_t date);
 
+// "Daily", "Weekly" or "Monthly" for a stored periodicity letter of either
+// case; empty for any other letter.
+std::string PeriodicityText(char letter);
+
 // The key that sorts a date cell (M/D/YYYY or MM/DD/YYYY) by year, month and
 // day: YYYYMMDD. Text that is not a date is its own key.
 std::string DateSortKey(std::string_view cell);

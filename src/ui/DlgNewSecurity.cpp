@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "CRightListView.h"
+#include "DirectoryFiles.h"
 #include "ProgressWnd.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
@@ -40,12 +41,6 @@ std::vector<std::string> Split(const std::string& text, char separator, bool kee
         start = end + 1;
     }
     return pieces;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 int EntryCount(Prompt& prompt, const std::string& directory) {
@@ -205,12 +200,7 @@ DlgNewSecurity::Step DlgNewSecurity::AddOne(StoreWriter& writer, const std::stri
 void DlgNewSecurity::ShowAddedRow(const std::string& directory, const std::string& symbol) {
     StoreReader reader(doc_.GetPrompt());
     if (!Succeeded(reader.Open(directory))) return;
-    bool found = false;
-    while (!found && reader.GetRemainingSecurities() > 0) {
-        reader.NextSecurity();
-        found = reader.GetSymbol() == symbol;
-    }
-    if (found)
+    if (reader.SeekSymbol(symbol))
         list_.AddSecurityRow(symbol, reader.GetName(), 'D', reader.GetFirstDate(),
                              reader.GetLastDate());
     reader.Close();
@@ -220,7 +210,7 @@ void DlgNewSecurity::OnAdd() {
     Prompt& prompt = doc_.GetPrompt();
     std::error_code error;
     const fs::path current = fs::current_path(error);
-    const std::string text = Upper(symbols_->text().toStdString());
+    const std::string text = AsciiUpper(symbols_->text().toStdString());
     const std::string directory = outputDirectory_->text().trimmed().toStdString();
     if (text.empty() || directory.empty()) {
         (void)prompt.Show(text.empty() ? "Enter security symbol." : "Enter full directory path.",
@@ -229,7 +219,7 @@ void DlgNewSecurity::OnAdd() {
     }
     const std::vector<std::string> symbols = Split(text, ' ', false);
     std::vector<std::string> names;
-    if (!names_.empty()) names = Split(Upper(names_), ',', true);
+    if (!names_.empty()) names = Split(AsciiUpper(names_), ',', true);
     if (!CheckLengths(directory, symbols, names)) return;
 
     WaitCursor wait;

@@ -14,17 +14,10 @@ namespace corvane {
 
 namespace {
 
-const char* PeriodicityName(char letter) {
-    switch (letter) {
-        case 'D':
-        case 'd':
-            return "Daily";
-        case 'W':
-        case 'w':
-            return "Weekly";
-        default:
-            return "Monthly";
-    }
+// A letter the list leaves blank reads as monthly here, as it always has.
+QString PeriodicityOf(char letter) {
+    const std::string text = PeriodicityText(letter);
+    return QString::fromStdString(text.empty() ? "Monthly" : text);
 }
 
 }  // namespace
@@ -46,8 +39,7 @@ DlgProperties::DlgProperties(Prompt& prompt, const std::string& symbol, QWidget*
                      QString::fromStdString(FormatDisplayDate(reader.GetFirstDate())),
                  QStringLiteral("LastDate:\t") +
                      QString::fromStdString(FormatDisplayDate(reader.GetLastDate())),
-                 QStringLiteral("Periodicity:\t") +
-                     QString::fromLatin1(PeriodicityName(reader.GetPeriodicity())),
+                 QStringLiteral("Periodicity:\t") + PeriodicityOf(reader.GetPeriodicity()),
                  QStringLiteral("Records:\t") + QString::number(reader.GetBarCount())};
         reader.ClosePriceFile();
     }

@@ -49,10 +49,15 @@ void ListRowsModel::Clear() {
 void ListRowsModel::RemoveRowList(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end(), std::greater<>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : rows) {
-        if (row < 0 || row >= rowCount()) continue;
-        beginRemoveRows({}, row, row);
-        rows_.erase(rows_.begin() + row);
+    // From the bottom up, one removal per run of adjacent rows, so that
+    // deleting a whole selection is not one shift of the table per row.
+    for (std::size_t i = 0; i < rows.size();) {
+        const int last = rows[i];
+        int first = last;
+        while (++i < rows.size() && rows[i] == first - 1) first = rows[i];
+        if (first < 0 || last >= rowCount()) continue;
+        beginRemoveRows({}, first, last);
+        rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
         endRemoveRows();
     }
 }

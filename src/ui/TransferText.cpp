@@ -55,12 +55,8 @@ bool DescribesStoredSecurity(const TransferLine& line) {
     StoreReader reader(silent);
     if (!StoreReader::IsDataDirectory(directory) || !Succeeded(reader.Open(directory)))
         return false;
-    bool matches = false;
-    while (!matches && reader.GetRemainingSecurities() > 0) {
-        reader.NextSecurity();
-        matches = reader.GetSymbol() == line.symbol &&
-                  EqualsNoCase(reader.GetPriceFileName(), path.filename().string());
-    }
+    const bool matches = reader.SeekSymbol(line.symbol) &&
+                         EqualsNoCase(reader.GetPriceFileName(), path.filename().string());
     reader.Close();
     return matches;
 }
@@ -148,11 +144,7 @@ std::string BuildTransferText(Prompt& prompt, const fs::path& directory,
     StoreReader reader(prompt);
     for (const std::string& symbol : symbols) {
         if (!Succeeded(reader.Open(directory))) return {};
-        bool found = false;
-        while (!found && reader.GetRemainingSecurities() > 0) {
-            reader.NextSecurity();
-            found = reader.GetSymbol() == symbol;
-        }
+        const bool found = reader.SeekSymbol(symbol);
         if (found && (!CanTravel(reader.GetSymbol()) || !CanTravel(reader.GetName())))
             Tell(prompt,
                  "Security " + symbol +

@@ -12,8 +12,6 @@
 
 namespace corvane {
 
-inline constexpr const char* kAppCaption = "Corvane";
-
 // The clipboard text for the given securities of a directory, one line per
 // symbol found (symbols compared exactly), in the given order. A security
 // whose symbol or name cannot travel is left out with a message. Empty when

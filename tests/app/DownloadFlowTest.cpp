@@ -504,6 +504,12 @@ TEST_F(DownloadFlowTest, PropertiesAndChangePropertiesWorkOnTheFirstSelectedRow)
     Child<QLineEdit>(rename, "renameName").clear();
     rename.OnOk();
     EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"Please, enter security symbol and name."});
+    Child<QLineEdit>(rename, "renameName").setText(QStringLiteral("BIG BLUE"));
+    Child<QLineEdit>(rename, "renameSymbol").setText(QStringLiteral("msft"));  // taken
+    rename.OnOk();
+    EXPECT_EQ(prompt_.shown.back().text, "Security already exists: msft");
+    EXPECT_NE(rename.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadSymbols(data_), (std::vector<std::string>{"IBM", "MSFT"}));
     Child<QLineEdit>(rename, "renameSymbol").setText(QStringLiteral("IBMX"));
     Child<QLineEdit>(rename, "renameName").setText(QStringLiteral("BIG BLUE"));
     rename.OnOk();

@@ -46,7 +46,7 @@ protected:
         return *app_;
     }
     // Starts in a data directory holding the given securities.
-    CMainFrame& StartIn(const std::vector<SecuritySpec>& securities) {
+    CMainFrame& StartIn(const std::vector<StoredSecurity>& securities) {
         MakeDataDir(data_, securities);
         store_->WriteInt("Settings", "StartupDirectory", kStartupChosenDirectory);
         store_->WriteString("Settings", "DirectoryPath", data_.string());

@@ -240,6 +240,17 @@ TEST_F(StoreWriterTest, UpdateInfoRewritesDatesAndPeriodicity) {
     EXPECT_EQ(DecodeU32(Bytes("XMASTER"), 150 + 80), 19991231u);
 }
 
+TEST_F(StoreWriterTest, RenameToTheSymbolOfAnotherEntryIsRefused) {
+    CreateAndOpen();
+    AddSecurities(2);
+    EXPECT_EQ(writer_.RenameSecurity("S1", "Other", "s2"), Result::Failed);
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_EQ(prompt_.shown[0].text, "Security already exists: s2");
+    EXPECT_EQ(writer_.RenameSecurity("S1", "Same entry", "s1"), Result::Ok);  // a change of case
+    writer_.Close();
+    EXPECT_EQ(Symbols(), (std::vector<std::string>{"s1", "S2"}));
+}
+
 TEST_F(StoreWriterTest, UnknownSymbolIsReportedAndFails) {
     CreateAndOpen();
     AddSecurities(1);

@@ -26,13 +26,13 @@ std::int32_t DayAfterFirst(int days) {
 }
 
 void MakeDataDir(const std::filesystem::path& directory,
-                 const std::vector<SecuritySpec>& securities) {
+                 const std::vector<StoredSecurity>& securities) {
     RecordingPrompt prompt;
     FixedClock clock;
     StoreWriter writer(prompt, clock);
     Check(writer.CreateDirectory(directory), "create " + directory.string());
     Check(writer.Open(directory), "open " + directory.string());
-    for (const SecuritySpec& security : securities) {
+    for (const StoredSecurity& security : securities) {
         Check(writer.AddSecurity(security.symbol, security.name, security.periodicity),
               "add " + security.symbol);
         Check(writer.OpenPriceFileForWrite(security.symbol, true), "price file " + security.symbol);

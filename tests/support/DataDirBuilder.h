@@ -9,7 +9,7 @@
 
 namespace corvane::test {
 
-struct SecuritySpec {
+struct StoredSecurity {
     std::string symbol;
     std::string name;
     int bars = 0;  // daily closes 10, 11, ... from 2005-01-03
@@ -20,7 +20,7 @@ struct SecuritySpec {
 std::int32_t DayAfterFirst(int days);
 // Creates a data directory (folder and index files) holding the securities.
 void MakeDataDir(const std::filesystem::path& directory,
-                 const std::vector<SecuritySpec>& securities);
+                 const std::vector<StoredSecurity>& securities);
 // Every entry of a directory in store order; empty when it does not open.
 std::vector<SecurityRecord> ReadEntries(const std::filesystem::path& directory);
 std::vector<std::string> ReadSymbols(const std::filesystem::path& directory);
