@@ -8,6 +8,7 @@
 #include "DayCalendar.h"
 #include "QueryText.h"
 #include "StoreReader.h"
+#include "StoreMessages.h"
 #include "StoreWriter.h"
 
 namespace corvane {
@@ -65,36 +66,51 @@ int ReadBars(const std::filesystem::path& directory, const std::string& symbol, 
     return w;
 }
 
-bool EnsureOutput(StoreWriter& writer, const IndexRequest& request, Prompt& prompt) {
-    if (writer.Open(request.directory) != Result::Ok) {
-        prompt.Show("Directory " + request.directory.string() + " is in use by other application.",
-                    kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
-        return false;
-    }
-    const char* symbol = IndexSymbol(request.type);
-    if (writer.OpenPriceFileBySymbol(symbol) == Result::Ok)
-        writer.ClosePriceFile();
-    else
-        (void)writer.AddSecurity(symbol, symbol, 'D');
-    writer.Close();
-    return true;
+void ShowOpenFailure(const StoreWriter& writer, Prompt& prompt) {
+    prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
 }
 
-void WriteIndex(StoreWriter& writer, const IndexRequest& request, const DayCalendar& calendar,
-                const std::vector<float>& values, int slots) {
+void ShowNotStored(const std::string& symbol, const StoreWriter& writer, Prompt& prompt) {
+    prompt.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning,
+                PromptButtons::Ok);
+}
+
+std::optional<IndexOutcome> EnsureOutput(StoreWriter& writer, const IndexRequest& request,
+                                         Prompt& prompt) {
+    if (writer.Open(request.directory) != Result::Ok) {
+        ShowOpenFailure(writer, prompt);
+        return IndexOutcome::DirectoryInUse;
+    }
     const char* symbol = IndexSymbol(request.type);
-    if (writer.Open(request.directory) != Result::Ok) return;
-    if (writer.OpenPriceFileForWrite(symbol, true) == Result::Ok) {
-        std::vector<PriceBar> bars;
-        for (int v = 0; v < slots; ++v)
-            bars.push_back({calendar.DateAt(v), values[v], values[v], values[v], values[v], 0, 0});
-        (void)writer.AppendBars(bars);
-        const auto firstBar = writer.GetFirstBarDate();
-        const auto lastBar = writer.GetLastBarDate();
-        writer.ClosePriceFile();
-        if (firstBar && lastBar) (void)writer.UpdateSecurityInfo(symbol, *firstBar, *lastBar, 'D');
+    if (writer.OpenPriceFileBySymbol(symbol) == Result::Ok) {
+        (void)writer.ClosePriceFile();  // only looked for; nothing was written
+    } else if (writer.AddSecurity(symbol, symbol, 'D') != Result::Ok) {
+        ShowNotStored(symbol, writer, prompt);
+        return IndexOutcome::NotStored;
     }
     writer.Close();
+    return std::nullopt;
+}
+
+// The index is rebuilt beside the old one and replaces it only whole;
+// closing also sets the entry's dates from the bars.
+IndexOutcome WriteIndex(StoreWriter& writer, const IndexRequest& request,
+                        const DayCalendar& calendar, const std::vector<float>& values, int slots,
+                        Prompt& prompt) {
+    const char* symbol = IndexSymbol(request.type);
+    if (writer.Open(request.directory) != Result::Ok) {
+        ShowOpenFailure(writer, prompt);
+        return IndexOutcome::DirectoryInUse;
+    }
+    std::vector<PriceBar> bars;
+    for (int v = 0; v < slots; ++v)
+        bars.push_back({calendar.DateAt(v), values[v], values[v], values[v], values[v], 0, 0});
+    const bool stored = writer.OpenPriceFileForWrite(symbol, true) == Result::Ok &&
+                        writer.AppendBars(bars) == Result::Ok &&
+                        writer.ClosePriceFile() == Result::Ok;
+    if (!stored) ShowNotStored(symbol, writer, prompt);
+    writer.Close();
+    return stored ? IndexOutcome::Written : IndexOutcome::NotStored;
 }
 
 }  // namespace
@@ -159,7 +175,7 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
     }
     progress.SetRange(static_cast<int>(list.size()));
     StoreWriter writer(prompt, clock);
-    if (!EnsureOutput(writer, request, prompt)) return IndexOutcome::DirectoryInUse;
+    if (const auto failed = EnsureOutput(writer, request, prompt)) return *failed;
     if (!StoreReader::IsDataDirectory(request.directory)) return IndexOutcome::NotADataDirectory;
 
     const int dayCount = DaysBetween(selection.commonFirstDate, selection.commonLastDate);
@@ -225,8 +241,7 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
         for (int s = 0; s < dayCount; ++s)
             if (volumeTotal[s] == 0 && used[s] > 0)
                 index[s] = closeSum[s] / static_cast<float>(used[s]);
-    WriteIndex(writer, request, calendar, index, reached);
-    return IndexOutcome::Written;
+    return WriteIndex(writer, request, calendar, index, reached, prompt);
 }
 
 }  // namespace corvane

@@ -41,7 +41,8 @@ enum class IndexOutcome {
     InvalidPeriod,
     DirectoryInUse,
     NotADataDirectory,
-    Cancelled
+    Cancelled,
+    NotStored  // the index could not be written; its old bars are kept
 };
 
 // Shares outstanding / 1000 from "/d/quotes.csv?s=SYMBOL&f=f6"; 0 for an

@@ -9,6 +9,7 @@
 #include "DayCalendar.h"
 #include "SelectionAnalysis.h"
 #include "StoreReader.h"
+#include "StoreMessages.h"
 #include "StoreWriter.h"
 
 namespace corvane {
@@ -128,13 +129,13 @@ float ExtremeValue(int count) {
     return count == -1 ? 0.0f : static_cast<float>(count);
 }
 
-void WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, int series,
-                 const BreadthDays& days, int slots) {
-    if (writer.Open(directory) != Result::Ok) return;
+bool WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, int series,
+                 const BreadthDays& days, int slots, Prompt& prompt) {
     const char* symbol = kSeries[series].symbol;
-    if (writer.OpenPriceFileForWrite(symbol, true) != Result::Ok) {
-        writer.Close();
-        return;
+    if (writer.Open(directory) != Result::Ok) {
+        prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                    PromptButtons::Ok);
+        return false;
     }
     std::vector<PriceBar> bars;
     for (int v = 0; v < slots; ++v) {
@@ -161,12 +162,16 @@ void WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, in
         }
         bars.push_back({days.calendar.DateAt(v), value, value, value, value, volume, 0});
     }
-    (void)writer.AppendBars(bars);
-    const auto first = writer.GetFirstBarDate();
-    const auto last = writer.GetLastBarDate();
-    writer.ClosePriceFile();
-    if (first && last) (void)writer.UpdateSecurityInfo(symbol, *first, *last, 'D');
+    // The series is rebuilt beside the old one and replaces it only whole;
+    // closing also sets the entry's dates from the bars.
+    const bool stored = writer.OpenPriceFileForWrite(symbol, true) == Result::Ok &&
+                        writer.AppendBars(bars) == Result::Ok &&
+                        writer.ClosePriceFile() == Result::Ok;
+    if (!stored)
+        prompt.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning,
+                    PromptButtons::Ok);
     writer.Close();
+    return stored;
 }
 
 }  // namespace
@@ -195,15 +200,18 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
 
     StoreWriter writer(prompt, clock);
     if (writer.Open(request.directory) != Result::Ok) {
-        prompt.Show("Directory " + request.directory.string() + " is in use by other application.",
-                    kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                    PromptButtons::Ok);
         return BreadthOutcome::DirectoryInUse;
     }
     for (const Series& series : kSeries) {
-        if (writer.OpenPriceFileBySymbol(series.symbol) == Result::Ok)
-            writer.ClosePriceFile();
-        else
-            (void)writer.AddSecurity(series.symbol, series.name, 'D');
+        if (writer.OpenPriceFileBySymbol(series.symbol) == Result::Ok) {
+            (void)writer.ClosePriceFile();  // only looked for; nothing was written
+        } else if (writer.AddSecurity(series.symbol, series.name, 'D') != Result::Ok) {
+            prompt.Show(NotStoredText(series.symbol, writer.LastFailure()), kAppCaption,
+                        PromptIcon::Warning, PromptButtons::Ok);
+            return BreadthOutcome::NotStored;
+        }
     }
     writer.Close();
 
@@ -239,7 +247,9 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
     }
     const BreadthDays empty(0);
     for (int series = 0; series < 5; ++series)
-        WriteSeries(writer, request.directory, series, days ? *days : empty, days ? reached : 0);
+        if (!WriteSeries(writer, request.directory, series, days ? *days : empty,
+                         days ? reached : 0, prompt))
+            return BreadthOutcome::NotStored;
     return BreadthOutcome::Written;
 }
 

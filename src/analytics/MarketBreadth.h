@@ -29,6 +29,7 @@ enum class BreadthOutcome {
     InvalidPeriod,      // first date not before the last date
     DirectoryInUse,     // the directory cannot be opened for update
     NotADataDirectory,  // the series exist, nothing was read
+    NotStored,          // a series could not be written; its old bars are kept
 };
 
 // The selected list without the securities of the missing list, trimmed.

@@ -6,6 +6,7 @@
 #include "Coding.h"
 #include "DayQuoteSource.h"
 #include "ForexSource.h"
+#include "StoreMessages.h"
 #include "StoreReader.h"
 
 namespace corvane {
@@ -84,7 +85,7 @@ Result CDownloader::RunDownload(const std::string& symbols, std::int32_t start, 
         progress.SetPosition(static_cast<int>(run.total));
     }
     EndRun(run);
-    return Result::Ok;
+    return session_.stopFlag == 0 && !storeFailed_ ? Result::Ok : Result::Failed;
 }
 
 Result CDownloader::RunScheduledDownload(const std::filesystem::path& directory,
@@ -104,12 +105,13 @@ Result CDownloader::RunScheduledDownload(const std::filesystem::path& directory,
     }
     RunList(run, list, showWindow ? &window : nullptr, true);
     EndRun(run);
-    return Result::Ok;
+    return session_.stopFlag == 0 && !storeFailed_ ? Result::Ok : Result::Failed;
 }
 
 bool CDownloader::StartRun(RunState& run, std::int32_t start, std::int32_t end,
                            Periodicity periodicity) {
     session_.stopFlag = 0;
+    storeFailed_ = false;
     if (!report_.Create(reportPath_, clock_.Now())) {
         prompt_.Show("Can not create the report file " + reportPath_.string() + ".", kAppCaption,
                      PromptIcon::Warning, PromptButtons::Ok);
@@ -145,7 +147,7 @@ void CDownloader::RunBatch(RunState& run, Progress& progress) {
 
 void CDownloader::RunList(RunState& run, const std::string& list, Progress* progress,
                           bool scheduled) {
-    if (list.empty()) return;
+    if (list.empty() || !DirectoryOpens()) return;
     std::size_t begin = 0;
     while (begin <= list.size() && session_.stopFlag == 0) {
         std::size_t space = list.find(' ', begin);
@@ -213,22 +215,20 @@ int CDownloader::DownloadSecurity(const std::string& symbol, std::int32_t start,
 
     StoreWriter writer(prompt_, clock_);
     if (!OpenWriter(writer)) return 0;
-    if (!MergeRows(symbol, fetch.rows, writer, mode, start)) {
-        writer.Close();
-        return 0;
-    }
-    // The entry's dates follow the bars now in the file.
-    if (writer.OpenPriceFileBySymbol(symbol) != Result::Ok) {
-        writer.Close();
-        return 0;
-    }
+    if (!MergeRows(symbol, fetch.rows, writer, mode, start)) return kResultNotStored;
+    // The dates follow the bars already; the periodicity is the request's.
+    if (writer.OpenPriceFileBySymbol(symbol) != Result::Ok)
+        return ReportStoreFailure(symbol, writer), kResultNotStored;
     const auto firstBar = writer.GetFirstBarDate();
     const auto lastBar = writer.GetLastBarDate();
-    writer.ClosePriceFile();
-    if (firstBar && lastBar)
-        (void)writer.UpdateSecurityInfo(symbol, *firstBar, *lastBar, PeriodicityChar(periodicity));
+    if (writer.ClosePriceFile() != Result::Ok ||
+        (firstBar && lastBar &&
+         writer.UpdateSecurityInfo(symbol, *firstBar, *lastBar, PeriodicityChar(periodicity)) !=
+             Result::Ok))
+        return ReportStoreFailure(symbol, writer), kResultNotStored;
     writer.Close();
-    return fetch.newRecords + AddDayQuote(symbol, end, periodicity);
+    const int quote = AddDayQuote(symbol, end, periodicity);
+    return quote == kResultNotStored ? quote : fetch.newRecords + quote;
 }
 
 int CDownloader::AddDayQuote(const std::string& symbol, std::int32_t end, Periodicity periodicity) {
@@ -247,6 +247,7 @@ int CDownloader::FetchQuoteOnly(const SecurityRecord& entry) {
     const int result =
         FetchDayQuote(session_, writer, clock_, services_.quote,
                       {entry.symbol, entry.firstDate, entry.lastDate, entry.periodicity});
+    if (result == kResultNotStored) ReportStoreFailure(entry.symbol, writer);
     writer.Close();
     return result;
 }
@@ -264,24 +265,52 @@ std::optional<SecurityRecord> CDownloader::FindSecurity(const std::string& symbo
 }
 
 bool CDownloader::MergeRows(const std::string& symbol, const std::vector<HistoryRow>& rows,
-                            StoreWriter& writer, DownloadMode mode, std::int32_t last) {
+                            StoreWriter& writer, DownloadMode mode, std::int32_t /*last*/) {
     const Result opened = mode == DownloadMode::Overwrite
                               ? writer.OpenPriceFileForWrite(symbol, true)
                               : writer.OpenPriceFileBySymbol(symbol);
-    if (opened != Result::Ok) return false;
+    if (opened != Result::Ok) return ReportStoreFailure(symbol, writer);
+    // The file's own last bar is the boundary, not the entry's last date: an
+    // index left behind by a crash, or run ahead by another program, must
+    // neither duplicate bars nor overwrite one with a later day.
+    const std::optional<std::int32_t> fileLast =
+        mode == DownloadMode::Update ? writer.GetLastBarDate() : std::nullopt;
+    const std::int32_t boundary = fileLast ? ToLongDate(*fileLast) : 0;
     std::vector<PriceBar> appended;
+    Result written = Result::Ok;
     for (const HistoryRow& row : rows) {
         const PriceBar bar = RowToBar(row, adjustedFlag_);
-        if (mode == DownloadMode::Update && row.date < last) continue;
-        if (mode == DownloadMode::Update && row.date == last)
-            (void)writer.OverwriteLastBar(bar);
-        else
+        if (fileLast && row.date < boundary) continue;
+        if (fileLast && row.date == boundary && appended.empty()) {
+            if (writer.OverwriteLastBar(bar) != Result::Ok) written = Result::Failed;
+        } else if (appended.empty() || row.date > ToLongDate(appended.back().date)) {
             appended.push_back(bar);
+        }
     }
-    // One write for all new bars; a bar MBF cannot hold is left out.
-    (void)writer.AppendBars(appended);
-    writer.ClosePriceFile();
-    return true;
+    // One write for all new bars.
+    if (written == Result::Ok) written = writer.AppendBars(appended);
+    if (written != Result::Ok) {
+        ReportStoreFailure(symbol, writer);
+        // A rebuild with a failed write is dropped whole; the old file stays.
+        (void)writer.ClosePriceFile();
+        return false;
+    }
+    return writer.ClosePriceFile() == Result::Ok || ReportStoreFailure(symbol, writer);
+}
+
+// Always false, so callers can return it.
+bool CDownloader::ReportStoreFailure(const std::string& symbol, StoreWriter& writer) {
+    storeFailed_ = true;
+    prompt_.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+    return false;
+}
+
+bool CDownloader::DirectoryOpens() {
+    if (StoreReader::IsDataDirectory(directory_)) return true;
+    prompt_.Show("Directory " + directory_.string() + " is not a data directory.", kAppCaption,
+                 PromptIcon::Warning, PromptButtons::Ok);
+    session_.stopFlag = 1;
+    return false;
 }
 
 bool CDownloader::IsTradingDay() const {
@@ -291,8 +320,7 @@ bool CDownloader::IsTradingDay() const {
 
 bool CDownloader::OpenWriter(StoreWriter& writer) {
     if (writer.Open(directory_) == Result::Ok) return true;
-    prompt_.Show("Directory " + directory_.string() + " is in use by other application.",
-                 kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+    prompt_.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
     session_.stopFlag = 1;
     return false;
 }

@@ -49,7 +49,9 @@ public:
     // For tests: the pause before retrying a transient failure.
     void SetRetryPause(int milliseconds) { session_.retryPauseMs = milliseconds; }
 
-    // The dialog's run. Fails, doing nothing, when report.txt cannot be created.
+    // The dialog's run. Fails, doing nothing, when report.txt cannot be
+    // created; fails too, after the whole run, when the run was stopped or
+    // any security could not be stored.
     Result RunDownload(const std::string& symbols, std::int32_t start, std::int32_t end,
                        Periodicity periodicity, Progress& progress);
     // The scheduler's run: the directory becomes current; the progress window
@@ -62,7 +64,9 @@ public:
     int DownloadSecurity(const std::string& symbol, std::int32_t start, std::int32_t end,
                          Periodicity periodicity, DownloadMode mode);
     std::optional<SecurityRecord> FindSecurity(const std::string& symbol);
-    // Stores the rows in the symbol's price file; false when it cannot be opened.
+    // Stores the rows in the symbol's price file; false, with a message, when
+    // the file cannot be opened or a write fails. An update never adds a bar
+    // dated on or before the file's last bar.
     bool MergeRows(const std::string& symbol, const std::vector<HistoryRow>& rows,
                    StoreWriter& writer, DownloadMode mode, std::int32_t last);
     bool PumpMessages() { return pump_.PumpMessages(); }
@@ -79,6 +83,8 @@ private:
     bool IsTradingDay() const;
     int FetchQuoteOnly(const SecurityRecord& entry);
     bool OpenWriter(StoreWriter& writer);
+    bool ReportStoreFailure(const std::string& symbol, StoreWriter& writer);
+    bool DirectoryOpens();
     bool StartRun(RunState& run, std::int32_t start, std::int32_t end, Periodicity periodicity);
     void EndRun(RunState& run);
     void ShowTimes(const RunState& run, double fractionDone);
@@ -96,6 +102,7 @@ private:
     RunDisplay display_;
     int adjustedFlag_ = 0;
     int forexFlag_ = 0;
+    bool storeFailed_ = false;  // some security of the run could not be stored
     DownloadReport report_;
 };
 

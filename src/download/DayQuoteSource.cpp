@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "CalendarDate.h"
+#include "DownloadReport.h"
 #include "Coding.h"
 #include "HistorySource.h"
 #include "QueryText.h"
@@ -122,7 +123,7 @@ std::optional<DayQuote> ParseIndexPage(const std::vector<std::string>& lines, bo
 }
 
 int WriteDayQuote(StoreWriter& writer, const QuoteTarget& target, const DayQuote& quote) {
-    if (writer.OpenPriceFileBySymbol(target.symbol) != Result::Ok) return 0;
+    if (writer.OpenPriceFileBySymbol(target.symbol) != Result::Ok) return kResultNotStored;
     // Price records are always CYYMMDD, whatever form the entry keeps.
     const PriceBar bar{TruncateToInt(ToShortDate(ToLongDate(quote.date))),
                        static_cast<float>(quote.open),
@@ -131,20 +132,22 @@ int WriteDayQuote(StoreWriter& writer, const QuoteTarget& target, const DayQuote
                        static_cast<float>(quote.close),
                        static_cast<float>(quote.volume),
                        0};
-    int written = 0;
-    const std::int32_t last = ToLongDate(target.lastDate);
+    // The file's last bar decides, not the entry's date, which may run ahead.
+    const std::optional<std::int32_t> fileLast = writer.GetLastBarDate();
+    const std::int32_t last = fileLast ? ToLongDate(*fileLast) : 0;
     const std::int32_t date = ToLongDate(quote.date);
-    if (date == last) {
-        written = writer.OverwriteLastBar(bar) == Result::Ok ? 1 : 0;
-    } else if (IsValidDate(last) && last < date && DaysBetween(last, date) <= 5) {
-        written = writer.AppendBar(bar) == Result::Ok &&
-                          writer.UpdateSecurityInfo(target.symbol, target.firstDate, quote.date,
-                                                    target.periodicity) == Result::Ok
-                      ? 1
-                      : 0;
+    Result written = Result::Ok;
+    int added = 0;
+    if (fileLast && date == last) {
+        written = writer.OverwriteLastBar(bar);
+        added = 1;
+    } else if (fileLast && IsValidDate(last) && last < date && DaysBetween(last, date) <= 5) {
+        written = writer.AppendBar(bar);
+        added = 1;
     }
-    writer.ClosePriceFile();
-    return written;
+    // Closing sets the entry's dates from the bars.
+    if (writer.ClosePriceFile() != Result::Ok) written = Result::Failed;
+    return written == Result::Ok ? added : kResultNotStored;
 }
 
 int FetchDayQuote(FetchSession& session, StoreWriter& writer, const Clock& clock,
@@ -157,8 +160,10 @@ int FetchDayQuote(FetchSession& session, StoreWriter& writer, const Clock& clock
     const bool lowEntry = target.firstDate < 10'000'000;
     for (const std::string& line : *lines) {
         const auto quote = ParseQuoteLine(line, lowEntry);
-        if (!quote)
-            return std::max(0, FetchIndexPage(session, writer, clock, quoteBaseUrl, target));
+        if (!quote) {
+            const int result = FetchIndexPage(session, writer, clock, quoteBaseUrl, target);
+            return result == kResultNotStored ? result : std::max(0, result);
+        }
         return WriteDayQuote(writer, target, *quote);
     }
     return 0;

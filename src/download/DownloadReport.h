@@ -29,9 +29,14 @@ private:
     std::FILE* file_ = nullptr;
 };
 
+// The result of a security whose bars could not be stored (a write failed).
+inline constexpr int kResultNotStored = -2;
+
 struct ReportEntry {
     std::string symbol;
-    int result = 0;  // new bars, 0 for none, -1 for a symbol the service rejected
+    // New bars, 0 for none, -1 for a symbol the service rejected, -2 when
+    // storing failed.
+    int result = 0;
 
     bool operator==(const ReportEntry&) const = default;
 };

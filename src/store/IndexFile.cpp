@@ -28,26 +28,8 @@ bool IndexFile::ReadHeader(std::span<std::uint8_t> header) {
     return file_.ReadAt(0, header);
 }
 
-bool IndexFile::WriteHeader(std::span<const std::uint8_t> header) {
-    return file_.WriteAt(0, header);
-}
-
 bool IndexFile::ReadRecord(std::uint32_t index, std::span<std::uint8_t> record) {
     return file_.ReadAt(OffsetOf(index), record);
-}
-
-bool IndexFile::WriteRecord(std::uint32_t index, std::span<const std::uint8_t> record) {
-    return file_.WriteAt(OffsetOf(index), record);
-}
-
-bool IndexFile::RemoveRecord(std::uint32_t index) {
-    const std::uint32_t present = RecordsPresent();
-    if (index >= present) return false;
-    std::vector<std::uint8_t> record(recordSize_);
-    for (std::uint32_t next = index + 1; next < present; ++next) {
-        if (!ReadRecord(next, record) || !WriteRecord(next - 1, record)) return false;
-    }
-    return file_.Truncate(file_.Size() - recordSize_);
 }
 
 void IndexFile::Rewind() {

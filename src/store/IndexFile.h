@@ -9,8 +9,8 @@
 
 namespace corvane {
 
-// An index file (MASTER, EMASTER or XMASTER): a header followed by fixed-size
-// records. Record positions count from 0 here.
+// An index file (MASTER, EMASTER or XMASTER) opened for reading: a header
+// followed by fixed-size records. Record positions count from 0 here.
 class IndexFile {
 public:
     IndexFile(std::size_t headerSize, std::size_t recordSize);
@@ -26,12 +26,7 @@ public:
     std::uint32_t ClampCount(std::int64_t storedCount);
 
     [[nodiscard]] bool ReadHeader(std::span<std::uint8_t> header);
-    [[nodiscard]] bool WriteHeader(std::span<const std::uint8_t> header);
     [[nodiscard]] bool ReadRecord(std::uint32_t index, std::span<std::uint8_t> record);
-    [[nodiscard]] bool WriteRecord(std::uint32_t index, std::span<const std::uint8_t> record);
-    // Moves every later record one place towards the start and shortens the
-    // file by one record.
-    [[nodiscard]] bool RemoveRecord(std::uint32_t index);
 
     // Sequential reading of records from the first.
     void Rewind();

@@ -19,7 +19,7 @@ std::uint8_t Byte(char c) {
     return static_cast<std::uint8_t>(c);
 }
 
-void SetXmasterDates(XmasterRecord& record, std::int32_t first, std::int32_t last) {
+void SetXmasterDates(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last) {
     const auto firstLong = static_cast<std::uint32_t>(ToLongDate(first));
     EncodeU32(record, x::kFirstDateA, firstLong);
     for (std::size_t i = 0; i < 3; ++i)
@@ -114,35 +114,35 @@ bool XmasterSymbolMatches(std::span<const std::uint8_t> record, const std::strin
     return EqualsNoCase(DecodeText(record, x::kSymbol, x::kSymbolWidth), symbol);
 }
 
-void SetMasterText(MasterRecord& record, const std::string& symbol, const std::string& name) {
+void SetMasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name) {
     EncodeText(record, m::kSymbol, m::kSymbolWidth, symbol);
     EncodeText(record, m::kName, m::kNameWidth, name);
 }
 
-void SetEmasterText(EmasterRecord& record, const std::string& symbol, const std::string& name) {
+void SetEmasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name) {
     EncodeText(record, e::kSymbol, e::kSymbolWidth, symbol);
     EncodeText(record, e::kName, e::kNameWidth, name);
 }
 
-void SetXmasterText(XmasterRecord& record, const std::string& symbol, const std::string& name) {
+void SetXmasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name) {
     EncodeText(record, x::kSymbol, x::kSymbolWidth, symbol);
     EncodeText(record, x::kName, x::kNameWidth, name);
 }
 
-void SetMasterInfo(MasterRecord& record, std::int32_t first, std::int32_t last, char periodicity) {
+void SetMasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last, char periodicity) {
     EncodeU32(record, m::kFirstDate, MbfDate(first));
     EncodeU32(record, m::kLastDate, MbfDate(last));
     record[m::kPeriodicity] = Byte(UpperPeriodicity(periodicity));
 }
 
-void SetEmasterInfo(EmasterRecord& record, std::int32_t first, std::int32_t last,
+void SetEmasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last,
                     char periodicity) {
     record[e::kPeriodicity] = Byte(UpperPeriodicity(periodicity));
     EncodeIeee(record, e::kFirstDate, static_cast<float>(first));
     EncodeIeee(record, e::kLastDate, static_cast<float>(last));
 }
 
-void SetXmasterInfo(XmasterRecord& record, std::int32_t first, std::int32_t last,
+void SetXmasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last,
                     char periodicity) {
     record[x::kPeriodicity] = Byte(UpperPeriodicity(periodicity));
     SetXmasterDates(record, first, last);

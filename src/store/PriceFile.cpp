@@ -54,7 +54,7 @@ bool PriceFile::Open(const std::filesystem::path& path, StoreFile::Mode mode) {
 
 bool PriceFile::Create(const std::filesystem::path& path) {
     Close();
-    if (!file_.Open(path, StoreFile::Mode::Create)) return false;
+    if (!file_.Open(path, StoreFile::Mode::CreateNew)) return false;
     if (!file_.WriteAt(0, EmptyHeader())) {
         Close();
         return false;

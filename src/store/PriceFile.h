@@ -29,10 +29,14 @@ public:
     // Opens an existing file. The bar count comes from the header, trusted
     // only as far as whole records are present.
     [[nodiscard]] bool Open(const std::filesystem::path& path, StoreFile::Mode mode);
-    // Creates (or truncates) the file and writes the empty header.
+    // Creates a file that does not exist yet and writes the empty header.
     [[nodiscard]] bool Create(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return file_.IsOpen(); }
+    [[nodiscard]] bool Sync() { return file_.Sync(); }
+    [[nodiscard]] bool CopyPermissionsFrom(const std::filesystem::path& other) {
+        return file_.CopyPermissionsFrom(other);
+    }
 
     int BarCount() const { return barCount_; }
     int RemainingBars() const { return remaining_; }

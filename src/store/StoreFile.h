@@ -1,37 +1,36 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <span>
 
+#include "NativeFile.h"
+
 namespace corvane {
 
 // One open file of a data directory, closed on destruction. Reads and writes
-// at explicit offsets; every write is flushed so that a full disk or a short
-// write shows up as a failed call rather than later, unseen. ReadNext serves
-// sequential reads from a block buffer, which keeps bar-by-bar reading cheap.
+// at explicit offsets, unbuffered, so a full disk or a short write shows up as
+// a failed call. ReadNext serves sequential reads from a block buffer, which
+// keeps bar-by-bar reading cheap.
 class StoreFile {
 public:
-    enum class Mode { Read, Update, Create };
-
-    StoreFile() = default;
-    ~StoreFile();
-    StoreFile(const StoreFile&) = delete;
-    StoreFile& operator=(const StoreFile&) = delete;
+    using Mode = NativeFile::Mode;
 
     [[nodiscard]] bool Open(const std::filesystem::path& path, Mode mode);
-    // Returns false when a buffered write could not be completed.
-    bool Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    void Close();
+    bool IsOpen() const { return file_.IsOpen(); }
     const std::filesystem::path& Path() const { return path_; }
 
-    std::uint64_t Size();
+    std::uint64_t Size() { return file_.Size().value_or(0); }
     [[nodiscard]] bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
     [[nodiscard]] bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     [[nodiscard]] bool Truncate(std::uint64_t size);
+    [[nodiscard]] bool Sync() { return file_.Sync(); }
+    [[nodiscard]] bool CopyPermissionsFrom(const std::filesystem::path& other) {
+        return file_.CopyPermissionsFrom(other);
+    }
 
     // Sequential reading from the position set by Seek.
     void Seek(std::uint64_t offset);
@@ -48,7 +47,7 @@ private:
     bool Refill(std::size_t needed);
     void DropReadBuffer();
 
-    std::FILE* file_ = nullptr;
+    NativeFile file_;
     std::filesystem::path path_;
     // Left uninitialised: zero-filling a block per refill costs more than the read.
     std::unique_ptr<std::uint8_t[]> buffer_;

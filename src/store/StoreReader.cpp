@@ -1,6 +1,7 @@
 #include "StoreReader.h"
 
 #include "Coding.h"
+#include "DirectoryChange.h"
 #include "DirectoryFiles.h"
 #include "IndexRecords.h"
 #include "StoreMessages.h"
@@ -11,6 +12,22 @@ namespace {
 namespace e = layout::emaster;
 namespace x = layout::xmaster;
 
+// Long enough to ride out a writer's single change, short enough that a
+// window waiting on a long-running writer elsewhere does not seem to hang.
+constexpr std::chrono::milliseconds kReaderWait(3000);
+
+// A change a crash left unfinished is finished before reading, by whoever
+// can take the directory alone; a reader on a medium it cannot write reads
+// what is there.
+void FinishLeftoverChange(const std::filesystem::path& directory) {
+    if (!HasInterruptedChange(directory)) return;
+    DirectoryLock alone;
+    if (!alone.Acquire(directory, DirectoryLock::Kind::Exclusive, std::chrono::milliseconds(0)))
+        return;
+    std::string problem;
+    (void)FinishInterruptedChange(directory, problem);
+}
+
 }  // namespace
 
 StoreReader::StoreReader(Prompt& prompt) : prompt_(prompt) {}
@@ -18,6 +35,8 @@ StoreReader::StoreReader(Prompt& prompt) : prompt_(prompt) {}
 Result StoreReader::Open(const std::filesystem::path& directory) {
     Close();
     directory_ = directory;
+    FinishLeftoverChange(directory);
+    if (!lock_.Acquire(directory, DirectoryLock::Kind::Shared, kReaderWait)) return Result::Failed;
     if (!master_.Open(FindFile(directory, kMasterName), StoreFile::Mode::Read) ||
         !emaster_.Open(FindFile(directory, kEmasterName), StoreFile::Mode::Read)) {
         Close();
@@ -45,6 +64,7 @@ void StoreReader::Close() {
     master_.Close();
     emaster_.Close();
     xmaster_.Close();
+    lock_.Release();
     lowCount_ = remaining_ = visited_ = 0;
     current_ = SecurityRecord{};
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "DirectoryLock.h"
 #include "IndexFile.h"
 #include "Layout.h"
 #include "PriceBar.h"
@@ -21,10 +22,14 @@ namespace corvane {
 class StoreReader {
 public:
     explicit StoreReader(Prompt& prompt);
+    ~StoreReader() { Close(); }
     StoreReader(const StoreReader&) = delete;
     StoreReader& operator=(const StoreReader&) = delete;
 
-    // Fails when MASTER or EMASTER cannot be opened; XMASTER is optional.
+    // Fails when MASTER or EMASTER cannot be opened, or a writer elsewhere
+    // keeps the directory for more than a few seconds; XMASTER is optional.
+    // Takes a shared lock on the directory until Close, and first finishes a
+    // change that a crashed writer left.
     Result Open(const std::filesystem::path& directory);
     void Close();
     // EMASTER can be opened for reading (MASTER is not needed for this test).
@@ -68,6 +73,7 @@ private:
 
     Prompt& prompt_;
     std::filesystem::path directory_;
+    DirectoryLock lock_;
     IndexFile master_{layout::master::kHeaderSize, layout::master::kRecordSize};
     IndexFile emaster_{layout::emaster::kHeaderSize, layout::emaster::kRecordSize};
     IndexFile xmaster_{layout::xmaster::kHeaderSize, layout::xmaster::kRecordSize};

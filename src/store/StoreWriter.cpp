@@ -1,11 +1,11 @@
 #include "StoreWriter.h"
 
 #include <algorithm>
-#include <bitset>
-#include <system_error>
 
 #include "Coding.h"
+#include "DirectoryChange.h"
 #include "DirectoryFiles.h"
+#include "NativeFile.h"
 #include "StoreMessages.h"
 
 namespace corvane {
@@ -14,19 +14,7 @@ namespace {
 namespace m = layout::master;
 namespace e = layout::emaster;
 namespace x = layout::xmaster;
-
-// Renames a price file, copying it where a rename is not possible (another
-// file system, for instance).
-bool MoveFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code error;
-    std::filesystem::rename(from, to, error);
-    if (!error) return true;
-    error.clear();
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-    if (error) return false;
-    RemoveFileQuietly(from);
-    return true;
-}
+namespace p = layout::price;
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -34,81 +22,135 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[(month - 1) % 12];
 }
 
-Result FromBool(bool ok) {
-    return ok ? Result::Ok : Result::Failed;
+std::string NameOf(const std::filesystem::path& path) {
+    return path.filename().string();
 }
 
-// The first of `count` records whose symbol matches; a linear scan, as the
-// index keeps no other order, read sequentially through the file's buffer.
-template <typename Record, typename Matcher>
-std::optional<std::uint32_t> FindRecord(IndexFile& file, std::uint32_t count,
-                                        const std::string& symbol, Matcher matches) {
-    Record record{};
-    file.Rewind();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (!file.ReadNextRecord(record)) break;
-        if (matches(record, symbol)) return i;
-    }
-    return std::nullopt;
+std::vector<std::uint8_t> EmptyPriceFile() {
+    std::vector<std::uint8_t> header(p::kHeaderSize, 0);
+    EncodeU16(header, p::kCount, 1);
+    return header;
+}
+
+std::vector<std::uint8_t> NewXmasterHeader() {
+    std::vector<std::uint8_t> header(x::kHeaderSize, 0);
+    std::copy(x::kMagic.begin(), x::kMagic.end(), header.begin());
+    EncodeU32(header, x::kNextNumber, x::kFirstNumber);
+    return header;
 }
 
 }  // namespace
 
 StoreWriter::StoreWriter(Prompt& prompt, const Clock& clock) : prompt_(prompt), clock_(clock) {}
 
-Result StoreWriter::Open(const std::filesystem::path& directory) {
+StoreWriter::~StoreWriter() {
+    Close();
+}
+
+Result StoreWriter::Open(const std::filesystem::path& directory, std::chrono::milliseconds wait) {
     Close();
     directory_ = directory;
-    if (!master_.Open(FindFile(directory, kMasterName), StoreFile::Mode::Update) ||
-        !emaster_.Open(FindFile(directory, kEmasterName), StoreFile::Mode::Update)) {
-        Close();
-        return Result::Failed;
+    openFailure_ = OpenFailure::None;
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory, error))
+        return FailOpen(OpenFailure::NotDataDirectory, "");
+    if (!lock_.Acquire(directory, DirectoryLock::Kind::Exclusive, wait))
+        return FailOpen(OpenFailure::InUse, "");
+    std::string problem;
+    if (FinishInterruptedChange(directory, problem) != Result::Ok)
+        return FailOpen(OpenFailure::Damaged, "an interrupted change cannot be finished: " + problem);
+    if (index_.Load(directory) != Result::Ok) {
+        const bool masterThere = PathExists(index_.masterPath);
+        const bool emasterThere = PathExists(index_.emasterPath);
+        if (!masterThere && !emasterThere)
+            return FailOpen(OpenFailure::NotDataDirectory, "");
+        if (masterThere && emasterThere) return FailOpen(OpenFailure::CannotWrite, index_.Problem());
+        return FailOpen(OpenFailure::Damaged, index_.Problem());
     }
-    // Counts are trusted only as far as the records are there, so that every
-    // later append lands right after the last real record.
-    const bool masterRead = master_.ReadHeader(masterHeader_);
-    EncodeU16(masterHeader_, m::kCount,
-              static_cast<std::uint16_t>(master_.ClampCount(masterRead ? MasterCount() : -1)));
-    const bool emasterRead = emaster_.ReadHeader(emasterHeader_);
-    EncodeU16(emasterHeader_, e::kCount,
-              static_cast<std::uint16_t>(emaster_.ClampCount(emasterRead ? EmasterCount() : -1)));
-    if (xmaster_.Open(FindFile(directory, kXmasterName), StoreFile::Mode::Update)) {
-        const bool xmasterRead = xmaster_.ReadHeader(xmasterHeader_);
-        SetXmasterCount(xmaster_.ClampCount(xmasterRead ? XmasterCount() : -1));
-    }
+    if (const auto damage = Damage()) return FailOpen(OpenFailure::Damaged, *damage);
+    open_ = true;
     return Result::Ok;
 }
 
+Result StoreWriter::FailOpen(OpenFailure failure, std::string problem) {
+    openFailure_ = failure;
+    failure_ = std::move(problem);
+    lock_.Release();
+    return Result::Failed;
+}
+
+// Low entries live in MASTER and EMASTER alike; a MASTER that lost records
+// would hand out the file numbers of securities that exist.
+std::optional<std::string> StoreWriter::Damage() const {
+    if (index_.master.Count() < index_.emaster.Count())
+        return "MASTER lists " + std::to_string(index_.master.Count()) +
+               " securities, EMASTER " + std::to_string(index_.emaster.Count());
+    return std::nullopt;
+}
+
+std::string StoreWriter::OpenFailureMessage() const {
+    const std::string directory = directory_.string();
+    switch (openFailure_) {
+        case OpenFailure::InUse:
+            return "Directory " + directory + " is in use by other application.";
+        case OpenFailure::NotDataDirectory:
+            return "Directory " + directory + " is not a data directory.";
+        case OpenFailure::Damaged:
+            return "Directory " + directory + " is damaged: " + failure_ + ".";
+        case OpenFailure::CannotWrite:
+            return "Directory " + directory + " cannot be changed: " + failure_ + ".";
+        case OpenFailure::None:
+            break;
+    }
+    return "";
+}
+
 void StoreWriter::Close() {
-    ClosePriceFile();
-    master_.Close();
-    emaster_.Close();
-    xmaster_.Close();
-    masterHeader_ = {};
-    emasterHeader_ = {};
-    xmasterHeader_ = {};
+    // A rebuild its caller never closed is dropped: it may be unfinished.
+    if (staging_) priceWriteFailed_ = true;
+    if (priceFile_.IsOpen()) (void)ClosePriceFile();
+    open_ = false;
+    index_ = IndexSet{};
+    lock_.Release();
 }
 
 Result StoreWriter::CreateDirectory(const std::filesystem::path& directory) {
     Close();
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    for (const auto& [name, headerSize] :
-         {std::pair{kMasterName, m::kHeaderSize}, std::pair{kEmasterName, e::kHeaderSize}}) {
-        const std::filesystem::path path = FindFile(directory, name);
-        const bool exists = std::filesystem::exists(path, error);
-        StoreFile file;
-        if (exists) {
-            if (!file.Open(path, StoreFile::Mode::Update)) return Result::Failed;
-            continue;
-        }
-        const std::vector<std::uint8_t> header(headerSize, 0);
-        if (!file.Open(path, StoreFile::Mode::Create) || !file.WriteAt(0, header)) {
+    directory_ = directory;
+    if (!MakeDirectories(directory)) return FailOpen(OpenFailure::CannotWrite, LastFileError());
+    if (!lock_.Acquire(directory, DirectoryLock::Kind::Exclusive, std::chrono::milliseconds(0)))
+        return FailOpen(OpenFailure::InUse, "");
+    std::string problem;
+    if (FinishInterruptedChange(directory, problem) != Result::Ok)
+        return FailOpen(OpenFailure::Damaged, "an interrupted change cannot be finished: " + problem);
+    const std::filesystem::path master = FindFile(directory, kMasterName);
+    const std::filesystem::path emaster = FindFile(directory, kEmasterName);
+    const bool masterThere = PathExists(master);
+    const bool emasterThere = PathExists(emaster);
+    if (masterThere != emasterThere) {
+        // A lone index file that lists securities must not get a blank partner.
+        IndexSet probe;
+        (void)probe.Load(directory);
+        const std::uint32_t listed = masterThere ? probe.master.RecordsPresent()
+                                                 : probe.emaster.RecordsPresent();
+        if (listed > 0)
+            return FailOpen(OpenFailure::Damaged,
+                            NameOf(masterThere ? emaster : master) + " is missing");
+    }
+    // MASTER first: a folder is taken for a data directory once EMASTER exists.
+    for (const auto& [path, size, there] : {std::tuple{master, m::kHeaderSize, masterThere},
+                                            std::tuple{emaster, e::kHeaderSize, emasterThere}}) {
+        if (there) continue;
+        NativeFile file;
+        const std::vector<std::uint8_t> header(size, 0);
+        if (!file.Open(path, NativeFile::Mode::CreateNew) || !file.WriteAt(0, header)) {
+            const std::string reason = NameOf(path) + ": " + LastFileError();
             file.Close();
-            RemoveFileQuietly(path);
-            return Result::Failed;
+            (void)RemoveFile(path);
+            return FailOpen(OpenFailure::CannotWrite, reason);
         }
     }
+    lock_.Release();
     return Result::Ok;
 }
 
@@ -130,228 +172,218 @@ std::int32_t StoreWriter::TwoYearsAgo() const {
 Result StoreWriter::AddSecurityWithDates(const std::string& symbol, const std::string& name,
                                          char periodicity, std::int32_t firstDate,
                                          std::int32_t lastDate, std::filesystem::path& outPath) {
-    if (!master_.IsOpen() || !emaster_.IsOpen()) return Result::Failed;
+    if (!open_) return Fail("the directory is not open");
     const std::optional<Slot> slot = ChooseSlot();
-    if (!slot) return Result::Failed;
-    if (slot->extended && !xmaster_.IsOpen() && CreateXmaster() != Result::Ok)
-        return Result::Failed;
+    if (!slot) return Fail("no file number is free for " + symbol);
 
-    // The price file comes first, so no index record ever names a missing file.
-    const std::filesystem::path path =
-        FindFile(directory_, PriceFileName(slot->fileNumber, slot->extended));
-    PriceFile priceFile;
-    if (!priceFile.Create(path)) return Result::Failed;
-    priceFile.Close();
-
+    IndexSet index = index_;
     NewEntry entry{symbol, name, periodicity, slot->fileNumber, firstDate, lastDate};
-    Result result;
     if (slot->extended) {
         entry.firstDate = ToLongDate(firstDate);
         entry.lastDate = ToLongDate(lastDate);
-        result = AddExtendedEntry(entry);
+        if (!index.hasXmaster) {
+            index.hasXmaster = true;
+            index.xmaster.Load(NewXmasterHeader(), 0);
+        }
+        AddExtendedEntry(index, entry);
     } else {
         auto shortDate = [](std::int32_t date) {
             return date > 19'000'000 ? TruncateToInt(ToShortDate(date)) : date;
         };
         entry.firstDate = shortDate(firstDate);
         entry.lastDate = shortDate(lastDate);
-        result = AddLowEntry(entry, slot->raisesHighest);
+        AddLowEntry(index, entry, slot->raisesHighest);
     }
-    if (result != Result::Ok) {
-        RemoveFileQuietly(path);
+    // The price file is put in place first, so no index record ever names a
+    // missing file.
+    const std::string priceName = PriceFileName(slot->fileNumber, slot->extended);
+    DirectoryChange change(directory_);
+    if (change.Stage(priceName, EmptyPriceFile()) != Result::Ok)
+        return Fail("cannot create " + priceName + ": " + LastFileError());
+    if (StageIndexFiles(change, index, !slot->extended, slot->extended) != Result::Ok ||
+        CommitIndex(change, index) != Result::Ok)
         return Result::Failed;
-    }
-    outPath = path;
+    outPath = directory_ / priceName;
     return Result::Ok;
 }
 
-std::optional<StoreWriter::Slot> StoreWriter::ChooseSlot() {
-    if (MasterCount() < m::kMaxLowEntries) {
-        const std::uint16_t highest = DecodeU16(masterHeader_, m::kHighestNumber);
-        if (highest < m::kMaxLowEntries)
-            return Slot{static_cast<std::uint16_t>(highest + 1), false, true};
-        if (auto free = LowestFreeLowNumber()) return Slot{*free, false, false};
+std::optional<StoreWriter::Slot> StoreWriter::ChooseSlot() const {
+    if (index_.master.Count() < m::kMaxLowEntries) {
+        const std::uint16_t highest = DecodeU16(index_.master.Header(), m::kHighestNumber);
+        for (int number = highest + 1; number <= m::kMaxLowEntries; ++number)
+            if (!NumberTaken(static_cast<std::uint16_t>(number), false))
+                return Slot{static_cast<std::uint16_t>(number), false, true};
+        for (int number = 1; number <= std::min<int>(highest, m::kMaxLowEntries); ++number)
+            if (!NumberTaken(static_cast<std::uint16_t>(number), false))
+                return Slot{static_cast<std::uint16_t>(number), false, false};
         return std::nullopt;
     }
-    const std::uint32_t next =
-        xmaster_.IsOpen() ? std::max(DecodeU32(xmasterHeader_, x::kNextNumber), x::kFirstNumber)
-                          : x::kFirstNumber;
-    if (next > x::kMaxFileNumber) return std::nullopt;
-    return Slot{static_cast<std::uint16_t>(next), true, false};
-}
-
-std::optional<std::uint16_t> StoreWriter::LowestFreeLowNumber() {
-    std::bitset<256> held;
-    MasterRecord record{};
-    for (std::uint32_t i = 0; i < MasterCount(); ++i) {
-        if (!master_.ReadRecord(i, record)) return std::nullopt;
-        held.set(record[m::kFileNumber]);
-    }
-    for (std::uint16_t number = 1; number <= m::kMaxLowEntries; ++number)
-        if (!held.test(number)) return number;
+    std::uint32_t next = x::kFirstNumber;
+    if (index_.hasXmaster) next = std::max(DecodeU32(index_.xmaster.Header(), x::kNextNumber), next);
+    for (; next <= x::kMaxFileNumber; ++next)
+        if (!NumberTaken(static_cast<std::uint16_t>(next), true))
+            return Slot{static_cast<std::uint16_t>(next), true, false};
     return std::nullopt;
 }
 
-Result StoreWriter::CreateXmaster() {
-    XmasterHeader header{};
-    std::copy(x::kMagic.begin(), x::kMagic.end(), header.begin());
-    EncodeU32(header, x::kNextNumber, x::kFirstNumber);
-    if (!xmaster_.Open(FindFile(directory_, kXmasterName), StoreFile::Mode::Create) ||
-        !xmaster_.WriteHeader(header)) {
-        xmaster_.Close();
-        return Result::Failed;
+// A number is free when no entry holds it and no file of that name exists:
+// a file left by another program or a lost entry is never overwritten.
+bool StoreWriter::NumberTaken(std::uint16_t number, bool extended) const {
+    if (PathExists(FindFile(directory_, PriceFileName(number, extended)))) return true;
+    if (extended) {
+        for (std::uint32_t i = 0; i < index_.xmaster.Count(); ++i)
+            if (DecodeU16(index_.xmaster.Record(i), x::kFileNumber) == number) return true;
+        return false;
     }
-    xmasterHeader_ = header;
-    return Result::Ok;
+    for (std::uint32_t i = 0; i < index_.master.Count(); ++i)
+        if (index_.master.Record(i)[m::kFileNumber] == number) return true;
+    for (std::uint32_t i = 0; i < index_.emaster.Count(); ++i)
+        if (DecodeU16(index_.emaster.Record(i), e::kFileNumber) == number) return true;
+    return false;
 }
 
-Result StoreWriter::AddLowEntry(const NewEntry& entry, bool raisesHighest) {
-    MasterHeader masterHeader = masterHeader_;
-    EmasterHeader emasterHeader = emasterHeader_;
-    EncodeU16(masterHeader, m::kCount, static_cast<std::uint16_t>(MasterCount() + 1));
-    EncodeU16(emasterHeader, e::kCount, static_cast<std::uint16_t>(EmasterCount() + 1));
+void StoreWriter::AddLowEntry(IndexSet& index, const NewEntry& entry, bool raisesHighest) const {
+    index.master.Append(BuildMasterRecord(entry));
+    index.emaster.Append(BuildEmasterRecord(entry));
     if (raisesHighest) {
-        EncodeU16(masterHeader, m::kHighestNumber, entry.fileNumber);
-        EncodeU16(emasterHeader, e::kHighestNumber, entry.fileNumber);
+        EncodeU16(index.master.Header(), m::kHighestNumber, entry.fileNumber);
+        EncodeU16(index.emaster.Header(), e::kHighestNumber, entry.fileNumber);
     }
-    // Each record is written before the count that takes it in.
-    if (!master_.WriteRecord(MasterCount(), BuildMasterRecord(entry)) ||
-        !master_.WriteHeader(masterHeader))
-        return Result::Failed;
-    if (!emaster_.WriteRecord(EmasterCount(), BuildEmasterRecord(entry)) ||
-        !emaster_.WriteHeader(emasterHeader)) {
-        // Keep MASTER and EMASTER in step: MASTER forgets the new record.
-        (void)master_.WriteHeader(masterHeader_);
-        return Result::Failed;
+    index.StampCounts();
+}
+
+void StoreWriter::AddExtendedEntry(IndexSet& index, const NewEntry& entry) const {
+    index.xmaster.Append(BuildXmasterRecord(entry));
+    EncodeU32(index.xmaster.Header(), x::kNextNumber, entry.fileNumber + 1u);
+    index.StampCounts();
+}
+
+Result StoreWriter::StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
+                                    bool xmasterFile) {
+    // EMASTER before MASTER: readers go by EMASTER, so it leads.
+    if (lowFiles) {
+        for (const auto* file : {&index.emasterPath, &index.masterPath}) {
+            const IndexImage& image = file == &index.emasterPath ? index.emaster : index.master;
+            if (change.Stage(NameOf(*file), image.Bytes()) != Result::Ok)
+                return Fail("cannot write " + NameOf(*file) + ": " + LastFileError());
+        }
     }
-    masterHeader_ = masterHeader;
-    emasterHeader_ = emasterHeader;
+    if (!xmasterFile) return Result::Ok;
+    if (index.hasXmaster && index.xmaster.Count() == 0) {
+        change.Remove(NameOf(index.xmasterPath));
+        return Result::Ok;
+    }
+    if (change.Stage(NameOf(index.xmasterPath), index.xmaster.Bytes()) != Result::Ok)
+        return Fail("cannot write " + NameOf(index.xmasterPath) + ": " + LastFileError());
     return Result::Ok;
 }
 
-Result StoreWriter::AddExtendedEntry(const NewEntry& entry) {
-    XmasterHeader header = xmasterHeader_;
-    const std::uint32_t count = XmasterCount() + 1;
-    EncodeU32(header, x::kCountCopy, count);
-    EncodeU32(header, x::kCount, count);
-    EncodeU32(header, x::kNextNumber, entry.fileNumber + 1u);
-    if (!xmaster_.WriteRecord(XmasterCount(), BuildXmasterRecord(entry)) ||
-        !xmaster_.WriteHeader(header))
-        return Result::Failed;
-    xmasterHeader_ = header;
-    return Result::Ok;
+Result StoreWriter::CommitIndex(DirectoryChange& change, IndexSet& index) {
+    std::string problem;
+    const Result result = change.Commit(problem);
+    if (result == Result::Ok) {
+        index.hasXmaster = index.hasXmaster && index.xmaster.Count() > 0;
+        index_ = std::move(index);
+        return Result::Ok;
+    }
+    ReloadIndex();
+    return Fail(problem);
 }
 
 Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::string& newName,
                                    const std::string& newSymbol) {
-    if (!master_.IsOpen()) return Result::Failed;
+    if (!open_) return Fail("the directory is not open");
     // Two entries with one symbol would hide the second from every lookup.
-    if (!EqualsNoCase(currentSymbol, newSymbol) && PriceFilePathOf(newSymbol)) {
+    if (!EqualsNoCase(currentSymbol, newSymbol) && index_.FindSymbol(newSymbol)) {
         prompt_.Show(kSecurityExists + newSymbol, kStoreCaption, PromptIcon::None,
                      PromptButtons::Ok);
         return Result::Failed;
     }
-    if (auto index = FindMaster(currentSymbol)) {
-        MasterRecord record{};
-        if (!master_.ReadRecord(*index, record)) return Result::Failed;
-        SetMasterText(record, newSymbol, newName);
-        if (!master_.WriteRecord(*index, record)) return Result::Failed;
+    const auto place = index_.FindSymbol(currentSymbol);
+    if (!place) return NotFound(currentSymbol);
+    IndexSet index = index_;
+    if (place->extended) {
+        SetXmasterText(index.xmaster.Record(place->index), newSymbol, newName);
+    } else {
+        if (place->master) SetMasterText(index.master.Record(*place->master), newSymbol, newName);
+        SetEmasterText(index.emaster.Record(place->index), newSymbol, newName);
     }
-    if (!emaster_.IsOpen()) return Result::Failed;
-    if (auto index = FindEmaster(currentSymbol)) {
-        EmasterRecord record{};
-        if (!emaster_.ReadRecord(*index, record)) return Result::Failed;
-        SetEmasterText(record, newSymbol, newName);
-        return FromBool(emaster_.WriteRecord(*index, record));
-    }
-    if (!xmaster_.IsOpen()) return Result::Failed;
-    if (auto index = FindXmaster(currentSymbol)) {
-        XmasterRecord record{};
-        if (!xmaster_.ReadRecord(*index, record)) return Result::Failed;
-        SetXmasterText(record, newSymbol, newName);
-        return FromBool(xmaster_.WriteRecord(*index, record));
-    }
-    return NotFound(currentSymbol);
+    DirectoryChange change(directory_);
+    if (StageIndexFiles(change, index, !place->extended, place->extended) != Result::Ok)
+        return Result::Failed;
+    return CommitIndex(change, index);
 }
 
 Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t firstDate,
                                        std::int32_t lastDate, char periodicity) {
-    if (!master_.IsOpen()) return Result::Failed;
-    if (auto index = FindMaster(symbol)) {
-        MasterRecord record{};
-        if (!master_.ReadRecord(*index, record)) return Result::Failed;
-        SetMasterInfo(record, firstDate, lastDate, periodicity);
-        if (!master_.WriteRecord(*index, record)) return Result::Failed;
+    if (!open_) return Fail("the directory is not open");
+    const auto place = index_.FindSymbol(symbol);
+    if (!place) return NotFound(symbol);
+    IndexSet index = index_;
+    if (place->extended) {
+        SetXmasterInfo(index.xmaster.Record(place->index), firstDate, lastDate, periodicity);
+    } else {
+        if (place->master) SetMasterInfo(index.master.Record(*place->master), firstDate, lastDate,
+                                         periodicity);
+        SetEmasterInfo(index.emaster.Record(place->index), firstDate, lastDate, periodicity);
     }
-    if (!emaster_.IsOpen()) return Result::Failed;
-    if (auto index = FindEmaster(symbol)) {
-        EmasterRecord record{};
-        if (!emaster_.ReadRecord(*index, record)) return Result::Failed;
-        SetEmasterInfo(record, firstDate, lastDate, periodicity);
-        return FromBool(emaster_.WriteRecord(*index, record));
-    }
-    if (!xmaster_.IsOpen()) return Result::Failed;
-    if (auto index = FindXmaster(symbol)) {
-        XmasterRecord record{};
-        if (!xmaster_.ReadRecord(*index, record)) return Result::Failed;
-        SetXmasterInfo(record, firstDate, lastDate, periodicity);
-        return FromBool(xmaster_.WriteRecord(*index, record));
-    }
-    return NotFound(symbol);
+    if (index.master.Bytes() == index_.master.Bytes() &&
+        index.emaster.Bytes() == index_.emaster.Bytes() &&
+        index.xmaster.Bytes() == index_.xmaster.Bytes())
+        return Result::Ok;  // the entry says this already
+    DirectoryChange change(directory_);
+    if (StageIndexFiles(change, index, !place->extended, place->extended) != Result::Ok)
+        return Result::Failed;
+    return CommitIndex(change, index);
 }
 
 Result StoreWriter::DeleteSecurity(const std::string& symbol) {
-    if (!master_.IsOpen() || !emaster_.IsOpen()) return Result::Failed;
-    const std::optional<std::uint32_t> masterIndex = FindMaster(symbol);
-    if (auto emasterIndex = FindEmaster(symbol)) return DeleteLowEntry(masterIndex, *emasterIndex);
-    if (!xmaster_.IsOpen()) return Result::Failed;
-    if (auto index = FindXmaster(symbol)) return DeleteExtendedEntry(*index);
-    return NotFound(symbol);
-}
-
-Result StoreWriter::DeleteLowEntry(std::optional<std::uint32_t> masterIndex,
-                                   std::uint32_t emasterIndex) {
-    EmasterRecord record{};
-    if (!emaster_.ReadRecord(emasterIndex, record)) return Result::Failed;
-    const std::uint16_t fileNumber = DecodeU16(record, e::kFileNumber);
-    const std::filesystem::path priceFile = FindFile(directory_, PriceFileName(fileNumber, false));
-    // Records go before their counts and the price file goes last: a failure
-    // part-way leaves at worst an orphan file, never an entry without one.
-    if (masterIndex && !master_.RemoveRecord(*masterIndex)) return Result::Failed;
-    if (!emaster_.RemoveRecord(emasterIndex)) return Result::Failed;
-    if (HasExtendedEntries()) {
-        RemoveFileQuietly(priceFile);
-        return MoveFirstExtendedInto(fileNumber);
+    if (!open_) return Fail("the directory is not open");
+    const auto place = index_.FindSymbol(symbol);
+    if (!place) return index_.hasXmaster ? NotFound(symbol) : Result::Failed;
+    const SecurityRecord entry = index_.Entry(*place);
+    IndexSet index = index_;
+    DirectoryChange change(directory_);
+    const std::string priceName = NameOf(FindFile(directory_, entry.PriceFileName()));
+    if (place->extended) {
+        index.xmaster.Remove(place->index);
+        index.StampCounts();
+        if (StageIndexFiles(change, index, false, true) != Result::Ok) return Result::Failed;
+        change.Remove(priceName);
+        return CommitIndex(change, index);
     }
-    const Result result = ShrinkLowCounts(masterIndex.has_value());
-    RemoveFileQuietly(priceFile);
+    if (place->master) index.master.Remove(*place->master);
+    index.emaster.Remove(place->index);
+    index.StampCounts();
+    const bool moveExtended = index.hasXmaster && index.xmaster.Count() > 0;
+    if (moveExtended) {
+        // The moved entry's file replaces the deleted one's in one rename.
+        const SecurityRecord moved = index.Entry(EntryPlace{std::nullopt, 0, true});
+        change.Move(NameOf(FindFile(directory_, moved.PriceFileName())), priceName);
+        MoveFirstExtendedInto(index, entry.fileNumber);
+        if (StageIndexFiles(change, index, true, true) != Result::Ok) return Result::Failed;
+        return CommitIndex(change, index);
+    }
+    if (index.emaster.Count() == 0) {
+        // The last entry takes the index files with it; EMASTER goes first,
+        // so the folder stops being a data directory at once.
+        change.Remove(NameOf(index.emasterPath));
+        if (index.master.Count() == 0) change.Remove(NameOf(index.masterPath));
+        else if (change.Stage(NameOf(index.masterPath), index.master.Bytes()) != Result::Ok)
+            return Fail("cannot write " + NameOf(index.masterPath) + ": " + LastFileError());
+    } else if (StageIndexFiles(change, index, true, false) != Result::Ok) {
+        return Result::Failed;
+    }
+    change.Remove(priceName);
+    const Result result = CommitIndex(change, index);
+    if (result == Result::Ok && index_.emaster.Count() == 0) Close();
     return result;
-}
-
-Result StoreWriter::ShrinkLowCounts(bool masterMatched) {
-    if (masterMatched) {
-        EncodeU16(masterHeader_, m::kCount, static_cast<std::uint16_t>(MasterCount() - 1));
-        if (!master_.WriteHeader(masterHeader_)) return Result::Failed;
-        if (MasterCount() == 0) {
-            master_.Close();
-            RemoveFileQuietly(master_.Path());
-        }
-    }
-    EncodeU16(emasterHeader_, e::kCount, static_cast<std::uint16_t>(EmasterCount() - 1));
-    if (!emaster_.WriteHeader(emasterHeader_)) return Result::Failed;
-    if (EmasterCount() == 0) {
-        emaster_.Close();
-        RemoveFileQuietly(emaster_.Path());
-    }
-    return Result::Ok;
 }
 
 // The first extended entry takes over the freed low file number, so the low
 // files stay full while XMASTER has entries. Counts and highest numbers stay.
-Result StoreWriter::MoveFirstExtendedInto(std::uint16_t fileNumber) {
-    XmasterRecord first{};
-    if (!xmaster_.ReadRecord(0, first)) return Result::Failed;
-    const SecurityRecord moved = DecodeXmasterRecord(first);
+void StoreWriter::MoveFirstExtendedInto(IndexSet& index, std::uint16_t fileNumber) const {
+    const SecurityRecord moved = DecodeXmasterRecord(index.xmaster.Record(0));
     const NewEntry entry{moved.symbol,
                          moved.name.substr(0, m::kNameWidth),
                          moved.periodicity,
@@ -359,34 +391,10 @@ Result StoreWriter::MoveFirstExtendedInto(std::uint16_t fileNumber) {
                          TruncateToInt(ToShortDate(moved.firstDate)),
                          TruncateToInt(ToShortDate(moved.lastDate)),
                          true};
-    const std::filesystem::path from = FindFile(directory_, moved.PriceFileName());
-    const std::filesystem::path to = directory_ / PriceFileName(fileNumber, false);
-    if (!MoveFile(from, to)) return Result::Failed;
-    if (!master_.WriteRecord(master_.RecordsPresent(), BuildMasterRecord(entry)) ||
-        !emaster_.WriteRecord(emaster_.RecordsPresent(), BuildEmasterRecord(entry)))
-        return Result::Failed;
-    return RemoveXmasterRecord(0);
-}
-
-Result StoreWriter::DeleteExtendedEntry(std::uint32_t index) {
-    XmasterRecord record{};
-    if (!xmaster_.ReadRecord(index, record)) return Result::Failed;
-    const std::filesystem::path priceFile =
-        FindFile(directory_, PriceFileName(DecodeU16(record, x::kFileNumber), true));
-    const Result result = RemoveXmasterRecord(index);
-    if (result == Result::Ok) RemoveFileQuietly(priceFile);
-    return result;
-}
-
-Result StoreWriter::RemoveXmasterRecord(std::uint32_t index) {
-    if (!xmaster_.RemoveRecord(index)) return Result::Failed;
-    SetXmasterCount(XmasterCount() - 1);
-    if (!xmaster_.WriteHeader(xmasterHeader_)) return Result::Failed;
-    if (XmasterCount() == 0) {
-        xmaster_.Close();
-        RemoveFileQuietly(xmaster_.Path());
-    }
-    return Result::Ok;
+    index.master.Append(BuildMasterRecord(entry));
+    index.emaster.Append(BuildEmasterRecord(entry));
+    index.xmaster.Remove(0);
+    index.StampCounts();
 }
 
 Result StoreWriter::OpenPriceFileBySymbol(const std::string& symbol) {
@@ -394,27 +402,110 @@ Result StoreWriter::OpenPriceFileBySymbol(const std::string& symbol) {
 }
 
 Result StoreWriter::OpenPriceFileForWrite(const std::string& symbol, bool create) {
-    ClosePriceFile();
-    const std::optional<std::filesystem::path> path = PriceFilePathOf(symbol);
-    if (!path) return Result::Failed;
-    return FromBool(create ? priceFile_.Create(*path)
-                           : priceFile_.Open(*path, StoreFile::Mode::Update));
+    if (priceFile_.IsOpen()) (void)ClosePriceFile();
+    if (!open_) return Fail("the directory is not open");
+    const auto place = index_.FindSymbol(symbol);
+    if (!place) return Result::Failed;
+    priceFileName_ = PriceFileOf(*place);
+    const std::filesystem::path path = directory_ / priceFileName_;
+    priceWriteFailed_ = priceChanged_ = false;
+    staging_ = create;
+    if (!create) {
+        if (priceFile_.Open(path, StoreFile::Mode::Update)) return Result::Ok;
+        return Fail("cannot open " + priceFileName_ + " of " + symbol + ": " + LastFileError());
+    }
+    // The old file must be one we may change; the new one goes beside it.
+    {
+        NativeFile old;
+        if (PathExists(path) && !old.Open(path, NativeFile::Mode::Update))
+            return Fail("cannot open " + priceFileName_ + " of " + symbol + ": " + LastFileError());
+    }
+    const std::filesystem::path staged = directory_ / (priceFileName_ + kStagedSuffix);
+    if (RemoveFile(staged) && priceFile_.Create(staged) && priceFile_.CopyPermissionsFrom(path))
+        return Result::Ok;
+    const std::string reason = LastFileError();
+    priceFile_.Close();
+    (void)RemoveFile(staged);
+    return Fail("cannot create a new " + priceFileName_ + " for " + symbol + ": " + reason);
 }
 
-void StoreWriter::ClosePriceFile() {
+std::string StoreWriter::PriceFileOf(const EntryPlace& place) const {
+    return NameOf(FindFile(directory_, index_.Entry(place).PriceFileName()));
+}
+
+Result StoreWriter::ClosePriceFile() {
+    if (!priceFile_.IsOpen()) return Result::Ok;
+    const Result result = FinishPriceFile();
     priceFile_.Close();
+    staging_ = priceChanged_ = priceWriteFailed_ = false;
+    return result;
+}
+
+Result StoreWriter::FinishPriceFile() {
+    const std::filesystem::path staged = directory_ / (priceFileName_ + kStagedSuffix);
+    if (staging_) {
+        if (priceWriteFailed_ || !priceFile_.Sync()) {
+            const std::string reason = LastFileError();
+            priceFile_.Close();
+            (void)RemoveFile(staged);
+            return Fail("the new " + priceFileName_ + " was not written whole (" + reason +
+                        "); the old one is kept");
+        }
+        priceFile_.Close();
+        DirectoryChange change(directory_);
+        change.AdoptStaged(priceFileName_);
+        change.RefreshDates(priceFileName_);
+        std::string problem;
+        const Result result = change.Commit(problem);
+        ReloadIndex();
+        return result == Result::Ok ? Result::Ok : Fail(problem);
+    }
+    if (!priceChanged_) return Result::Ok;
+    priceFile_.Close();
+    const bool datesSet = RefreshEntryDates(directory_, priceFileName_) == Result::Ok;
+    const std::string reason = LastFileError();
+    const bool finished = datesSet && IntentRecord(directory_).Remove() == Result::Ok;
+    ReloadIndex();
+    if (finished) return Result::Ok;
+    return Fail("cannot set the dates of " + priceFileName_ + ": " + reason);
 }
 
 Result StoreWriter::AppendBar(const PriceBar& bar) {
-    return FromBool(priceFile_.Append(bar));
+    return AppendBars(std::span(&bar, 1));
 }
 
 Result StoreWriter::AppendBars(std::span<const PriceBar> bars) {
-    return FromBool(priceFile_.AppendMany(bars));
+    if (!priceFile_.IsOpen()) return Fail("no price file is open");
+    if (bars.empty()) return Result::Ok;
+    if (BeginPriceChange() != Result::Ok) return Result::Failed;
+    if (priceFile_.AppendMany(bars)) return Result::Ok;
+    priceWriteFailed_ = true;
+    return Fail("cannot write to " + priceFileName_ + ": " + LastFileError());
 }
 
 Result StoreWriter::OverwriteLastBar(const PriceBar& bar) {
-    return FromBool(priceFile_.OverwriteLast(bar));
+    if (!priceFile_.IsOpen()) return Fail("no price file is open");
+    if (BeginPriceChange() != Result::Ok) return Result::Failed;
+    if (priceFile_.OverwriteLast(bar)) return Result::Ok;
+    priceWriteFailed_ = true;
+    return Fail("cannot write to " + priceFileName_ + ": " + LastFileError());
+}
+
+// Bars written in place are covered by an intent record, so that a crash
+// before the entry's dates follow them leaves the next opener to set them.
+Result StoreWriter::BeginPriceChange() {
+    if (staging_ || priceChanged_) return Result::Ok;
+    if (IntentRecord(directory_).Write({{"dates", priceFileName_, ""}}, false) != Result::Ok)
+        return Fail("cannot write " + std::string(kIntentName) + ": " + LastFileError());
+    priceChanged_ = true;
+    return Result::Ok;
+}
+
+// After a change that may not have gone through: the disk is the truth. An
+// intent record left behind must be finished by the next Open before this
+// writer may change anything again, or a new change would overwrite it.
+void StoreWriter::ReloadIndex() {
+    if (HasInterruptedChange(directory_) || index_.Load(directory_) != Result::Ok) open_ = false;
 }
 
 std::optional<std::int32_t> StoreWriter::GetFirstBarDate() {
@@ -425,54 +516,14 @@ std::optional<std::int32_t> StoreWriter::GetLastBarDate() {
     return priceFile_.LastBarDate();
 }
 
-std::optional<std::filesystem::path> StoreWriter::PriceFilePathOf(const std::string& symbol) {
-    if (!emaster_.IsOpen()) return std::nullopt;
-    EmasterRecord low{};
-    if (auto index = FindEmaster(symbol); index && emaster_.ReadRecord(*index, low))
-        return FindFile(directory_, PriceFileName(DecodeU16(low, e::kFileNumber), false));
-    XmasterRecord extended{};
-    if (!xmaster_.IsOpen()) return std::nullopt;
-    if (auto index = FindXmaster(symbol); index && xmaster_.ReadRecord(*index, extended))
-        return FindFile(directory_, PriceFileName(DecodeU16(extended, x::kFileNumber), true));
-    return std::nullopt;
-}
-
-std::optional<std::uint32_t> StoreWriter::FindMaster(const std::string& symbol) {
-    return FindRecord<MasterRecord>(master_, MasterCount(), symbol, MasterSymbolMatches);
-}
-
-std::optional<std::uint32_t> StoreWriter::FindEmaster(const std::string& symbol) {
-    return FindRecord<EmasterRecord>(emaster_, EmasterCount(), symbol, EmasterSymbolMatches);
-}
-
-std::optional<std::uint32_t> StoreWriter::FindXmaster(const std::string& symbol) {
-    return FindRecord<XmasterRecord>(xmaster_, XmasterCount(), symbol, XmasterSymbolMatches);
-}
-
-std::uint16_t StoreWriter::MasterCount() const {
-    return DecodeU16(masterHeader_, m::kCount);
-}
-
-std::uint16_t StoreWriter::EmasterCount() const {
-    return DecodeU16(emasterHeader_, e::kCount);
-}
-
-std::uint32_t StoreWriter::XmasterCount() const {
-    return DecodeU32(xmasterHeader_, x::kCount);
-}
-
-void StoreWriter::SetXmasterCount(std::uint32_t count) {
-    EncodeU32(xmasterHeader_, x::kCountCopy, count);
-    EncodeU32(xmasterHeader_, x::kCount, count);
-}
-
-bool StoreWriter::HasExtendedEntries() const {
-    return xmaster_.IsOpen() && XmasterCount() > 0;
+Result StoreWriter::Fail(const std::string& what) {
+    failure_ = what;
+    return Result::Failed;
 }
 
 Result StoreWriter::NotFound(const std::string& symbol) {
     prompt_.Show(kCanNotFindSecurity + symbol, kStoreCaption, PromptIcon::None, PromptButtons::Ok);
-    return Result::Failed;
+    return Fail(kCanNotFindSecurity + symbol);
 }
 
 }  // namespace corvane

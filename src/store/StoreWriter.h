@@ -1,14 +1,15 @@
 #pragma once
 
-#include <array>
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "Clock.h"
-#include "IndexFile.h"
+#include "DirectoryLock.h"
 #include "IndexRecords.h"
-#include "Layout.h"
+#include "IndexSet.h"
 #include "PriceBar.h"
 #include "PriceFile.h"
 #include "Prompt.h"
@@ -16,23 +17,48 @@
 
 namespace corvane {
 
+class DirectoryChange;
+
 // Performs every change to a data directory. Not copyable; files close on
-// destruction, though callers close them explicitly. Every operation returns
-// Failed when a write does not complete; changes that take several writes
-// are ordered so that a failure part-way leaves a directory that still opens
-// and reads. One writer at a time per directory: its header copies are the
-// truth while it is open.
+// destruction, though callers close them explicitly.
+//
+// What a failure leaves behind: every operation returns Failed when a file
+// operation does not complete, and LastFailure() then says which file and
+// why. A change never shows a reader half of itself. Index changes write new
+// index files beside the old ones and switch over under an intent record
+// (CORVANE.INTENT); a price file rebuilt with OpenPriceFileForWrite(create)
+// is written beside the old one and replaces it only when ClosePriceFile
+// succeeds; bars appended in place are counted only once they are written,
+// and the entry's dates follow the bars when the file is closed. A crash
+// part-way is finished by the next StoreWriter or StoreReader to open the
+// directory.
+//
+// One writer per directory: Open takes an exclusive advisory lock on the
+// folder (flock), which a StoreReader shares and a second writer is refused.
 class StoreWriter {
 public:
+    enum class OpenFailure { None, InUse, NotDataDirectory, Damaged, CannotWrite };
+
     StoreWriter(Prompt& prompt, const Clock& clock);
+    ~StoreWriter();
     StoreWriter(const StoreWriter&) = delete;
     StoreWriter& operator=(const StoreWriter&) = delete;
 
-    // Fails when MASTER or EMASTER cannot be opened for reading and writing.
-    Result Open(const std::filesystem::path& directory);
+    // Fails when another writer holds the directory (after waiting up to
+    // `wait`), when MASTER or EMASTER cannot be read and written, or when the
+    // index files contradict each other in a way a change would make worse.
+    Result Open(const std::filesystem::path& directory,
+                std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     void Close();
+    OpenFailure GetOpenFailure() const { return openFailure_; }
+    // The text to show for a failed Open, naming the directory.
+    std::string OpenFailureMessage() const;
+    // What the last failed operation could not do, naming the file.
+    const std::string& LastFailure() const { return failure_; }
+
     // Creates the folder and empty MASTER and EMASTER where missing; existing
-    // files are left as they are. Leaves nothing open.
+    // files are left as they are, and one index file without the other that
+    // lists securities is refused. Leaves nothing open.
     Result CreateDirectory(const std::filesystem::path& directory);
 
     // New entry dated two years before today. Fails, creating nothing, when
@@ -51,9 +77,13 @@ public:
                               std::int32_t lastDate, char periodicity);
 
     Result OpenPriceFileBySymbol(const std::string& symbol);
-    // With create set the price file is emptied first.
+    // With create set, the bars go to a new file that replaces the old one
+    // when ClosePriceFile succeeds; until then the old one stays as it was.
     Result OpenPriceFileForWrite(const std::string& symbol, bool create);
-    void ClosePriceFile();
+    // Puts the bars written in their place and sets the entry's dates from
+    // them. A rebuild in which any write failed is dropped, and the result
+    // is Failed.
+    Result ClosePriceFile();
     // Refused, file unchanged, for a value MBF cannot hold or a full file.
     Result AppendBar(const PriceBar& bar);
     // Many bars in one write; bars MBF cannot hold or past the file's
@@ -71,45 +101,39 @@ private:
         bool extended;
         bool raisesHighest;  // a low number above every one assigned so far
     };
-    using MasterHeader = std::array<std::uint8_t, layout::master::kHeaderSize>;
-    using EmasterHeader = std::array<std::uint8_t, layout::emaster::kHeaderSize>;
-    using XmasterHeader = std::array<std::uint8_t, layout::xmaster::kHeaderSize>;
 
-    std::optional<Slot> ChooseSlot();
-    std::optional<std::uint16_t> LowestFreeLowNumber();
-    Result CreateXmaster();
-    Result AddLowEntry(const NewEntry& entry, bool raisesHighest);
+    Result FailOpen(OpenFailure failure, std::string problem);
+    std::optional<std::string> Damage() const;
+    std::optional<Slot> ChooseSlot() const;
+    bool NumberTaken(std::uint16_t number, bool extended) const;
     std::int32_t TwoYearsAgo() const;
-    Result AddExtendedEntry(const NewEntry& entry);
-
-    std::optional<std::uint32_t> FindMaster(const std::string& symbol);
-    std::optional<std::uint32_t> FindEmaster(const std::string& symbol);
-    std::optional<std::uint32_t> FindXmaster(const std::string& symbol);
-    std::optional<std::filesystem::path> PriceFilePathOf(const std::string& symbol);
-
-    Result DeleteLowEntry(std::optional<std::uint32_t> masterIndex, std::uint32_t emasterIndex);
-    Result MoveFirstExtendedInto(std::uint16_t fileNumber);
-    Result DeleteExtendedEntry(std::uint32_t index);
-    Result RemoveXmasterRecord(std::uint32_t index);
-    Result ShrinkLowCounts(bool masterMatched);
-
-    std::uint16_t MasterCount() const;
-    std::uint16_t EmasterCount() const;
-    std::uint32_t XmasterCount() const;
-    void SetXmasterCount(std::uint32_t count);
-    bool HasExtendedEntries() const;
+    void AddLowEntry(IndexSet& index, const NewEntry& entry, bool raisesHighest) const;
+    void AddExtendedEntry(IndexSet& index, const NewEntry& entry) const;
+    void MoveFirstExtendedInto(IndexSet& index, std::uint16_t fileNumber) const;
+    Result StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
+                           bool xmasterFile);
+    Result CommitIndex(DirectoryChange& change, IndexSet& index);
+    Result Fail(const std::string& what);
     Result NotFound(const std::string& symbol);
+    Result FinishPriceFile();
+    Result BeginPriceChange();
+    void ReloadIndex();
+    std::string PriceFileOf(const EntryPlace& place) const;
 
     Prompt& prompt_;
     const Clock& clock_;
     std::filesystem::path directory_;
-    IndexFile master_{layout::master::kHeaderSize, layout::master::kRecordSize};
-    IndexFile emaster_{layout::emaster::kHeaderSize, layout::emaster::kRecordSize};
-    IndexFile xmaster_{layout::xmaster::kHeaderSize, layout::xmaster::kRecordSize};
-    MasterHeader masterHeader_{};
-    EmasterHeader emasterHeader_{};
-    XmasterHeader xmasterHeader_{};
+    DirectoryLock lock_;
+    bool open_ = false;
+    IndexSet index_;
+    OpenFailure openFailure_ = OpenFailure::None;
+    std::string failure_;
+
     PriceFile priceFile_;
+    std::string priceFileName_;  // of the open price file, as the entry names it
+    bool staging_ = false;       // the open file is a rebuild beside the old one
+    bool priceWriteFailed_ = false;
+    bool priceChanged_ = false;  // bars written in place, under an intent record
 };
 
 }  // namespace corvane

@@ -53,7 +53,7 @@ protected:
             ASSERT_EQ(writer.AppendBar(
                           {bar.date, bar.close, bar.close, bar.close, bar.close, bar.volume, 0}),
                       Result::Ok);
-        writer.ClosePriceFile();
+        ASSERT_EQ(writer.ClosePriceFile(), Result::Ok);
         writer.Close();
     }
 

@@ -51,7 +51,7 @@ protected:
                 writer.AppendBar({bar.date, bar.close, high, bar.close, bar.close, bar.volume, 0}),
                 Result::Ok);
         }
-        writer.ClosePriceFile();
+        ASSERT_EQ(writer.ClosePriceFile(), Result::Ok);
         writer.Close();
     }
 

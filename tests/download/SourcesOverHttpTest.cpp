@@ -167,7 +167,7 @@ protected:
         EXPECT_EQ(writer_.AddSecurity(symbol, symbol, 'D'), Result::Ok);
         EXPECT_EQ(writer_.OpenPriceFileForWrite(symbol, false), Result::Ok);
         EXPECT_EQ(writer_.AppendBar({lastDate, 1, 1, 1, 1, 1, 0}), Result::Ok);
-        writer_.ClosePriceFile();
+        EXPECT_EQ(writer_.ClosePriceFile(), Result::Ok);
         EXPECT_EQ(writer_.UpdateSecurityInfo(symbol, lastDate, lastDate, 'D'), Result::Ok);
         return {symbol, lastDate, lastDate, 'D'};
     }

@@ -80,7 +80,7 @@ protected:
             ASSERT_EQ(writer.AppendBar({991231, 1, 2, 0.5f, 1.5f, 100, 0}), Result::Ok);
             ASSERT_EQ(writer.AppendBar({1050228, 84.5f, 85.25f, 84.1f, 85, 4123400, 0}),
                       Result::Ok);
-            writer.ClosePriceFile();
+            ASSERT_EQ(writer.ClosePriceFile(), Result::Ok);
         }
         writer.Close();
         options_ = ConversionOptions::Defaults();

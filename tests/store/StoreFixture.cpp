@@ -22,7 +22,7 @@ void StoreFixture::AppendBars(const std::string& symbol, int count, std::int32_t
     for (int i = 0; i < count; ++i)
         ASSERT_EQ(writer_.AppendBar(MakeBar(firstDate + i, 10.0f + static_cast<float>(i))),
                   Result::Ok);
-    writer_.ClosePriceFile();
+    ASSERT_EQ(writer_.ClosePriceFile(), Result::Ok);
 }
 
 std::vector<std::uint8_t> StoreFixture::Bytes(const std::string& name) const {

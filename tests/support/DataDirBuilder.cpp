@@ -43,7 +43,7 @@ void MakeDataDir(const std::filesystem::path& directory,
                 PriceBar{1050103 + i, close, close + 1, close - 1, close, 1000.0f + i, 0});
         }
         Check(writer.AppendBars(bars), "bars " + security.symbol);
-        writer.ClosePriceFile();
+        Check(writer.ClosePriceFile(), "close " + security.symbol);
         if (security.bars > 0)
             Check(writer.UpdateSecurityInfo(security.symbol, 1050103,
                                             DayAfterFirst(security.bars - 1), security.periodicity),

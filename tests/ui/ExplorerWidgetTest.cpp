@@ -252,6 +252,7 @@ TEST_F(ExplorerTest, PriceViewShowsTheBarsAndComesBackOnAFolderClick) {
         ASSERT_TRUE(Succeeded(writer.OpenPriceFileForWrite("$EURUSD", true)));
         ASSERT_TRUE(
             Succeeded(writer.AppendBar({1050103, 1.5f, 1.25f, -1.125f, 1.0625f, 12345.75f, 0})));
+        ASSERT_TRUE(Succeeded(writer.ClosePriceFile()));
         writer.Close();
     }
     Open(root_.Path());

@@ -32,7 +32,9 @@ DlgReport::DlgReport(const std::filesystem::path& reportPath, QWidget* parent)
         title += QStringLiteral(" - ") + QString::fromStdString(report->runDate);
         for (const ReportEntry& entry : report->entries) {
             const bool success = entry.result > 0;
-            const QString status = entry.result == -1  ? QStringLiteral("Invalid symbol")
+            const QString status = entry.result == kResultNotStored
+                                       ? QStringLiteral("Not stored: a write failed")
+                                   : entry.result == -1 ? QStringLiteral("Invalid symbol")
                                    : entry.result == 0 ? QStringLiteral("No new data available")
                                                        : QStringLiteral("Success");
             auto* row =

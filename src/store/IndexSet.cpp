@@ -1,0 +1,145 @@
+#include "IndexSet.h"
+
+#include <algorithm>
+
+#include "Coding.h"
+#include "DirectoryFiles.h"
+#include "IndexRecords.h"
+#include "NativeFile.h"
+
+namespace corvane {
+namespace {
+
+namespace m = layout::master;
+namespace e = layout::emaster;
+namespace x = layout::xmaster;
+
+// The whole file, opened for reading and writing so that a file the user made
+// read-only is refused before anything is changed.
+std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path) {
+    NativeFile file;
+    if (!file.Open(path, NativeFile::Mode::Update)) return std::nullopt;
+    const auto size = file.Size();
+    if (!size) return std::nullopt;
+    std::vector<std::uint8_t> bytes(*size);
+    if (!file.ReadAt(0, bytes)) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+void IndexImage::Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount) {
+    std::fill(header_.begin(), header_.end(), 0);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), header_.size()), header_.begin());
+    const std::size_t body = bytes.size() > header_.size() ? bytes.size() - header_.size() : 0;
+    presentRecords_ = static_cast<std::uint32_t>(body / recordSize_);
+    const std::uint32_t count =
+        storedCount < 0 || storedCount > presentRecords_ ? presentRecords_
+                                                         : static_cast<std::uint32_t>(storedCount);
+    const auto recordsBegin = bytes.begin() + static_cast<long>(std::min(bytes.size(), header_.size()));
+    const auto recordsEnd = recordsBegin + static_cast<long>(count * recordSize_);
+    records_.assign(recordsBegin, recordsEnd);
+    tail_.assign(recordsEnd, bytes.end());
+}
+
+void IndexImage::Append(std::span<const std::uint8_t> record) {
+    records_.insert(records_.end(), record.begin(), record.end());
+}
+
+void IndexImage::Remove(std::uint32_t index) {
+    const auto begin = records_.begin() + static_cast<long>(index * recordSize_);
+    records_.erase(begin, begin + static_cast<long>(recordSize_));
+}
+
+std::vector<std::uint8_t> IndexImage::Bytes() const {
+    std::vector<std::uint8_t> bytes = header_;
+    bytes.insert(bytes.end(), records_.begin(), records_.end());
+    bytes.insert(bytes.end(), tail_.begin(), tail_.end());
+    return bytes;
+}
+
+Result IndexSet::Load(const std::filesystem::path& directory) {
+    masterPath = FindFile(directory, kMasterName);
+    emasterPath = FindFile(directory, kEmasterName);
+    xmasterPath = FindFile(directory, kXmasterName);
+    for (const auto* path : {&masterPath, &emasterPath}) {
+        if (!PathExists(*path)) {
+            problem_ = path->filename().string() + " is missing";
+            return Result::Failed;
+        }
+    }
+    const auto masterBytes = ReadWhole(masterPath);
+    const auto emasterBytes = ReadWhole(emasterPath);
+    if (!masterBytes || !emasterBytes) {
+        problem_ = (masterBytes ? emasterPath : masterPath).filename().string() +
+                   " cannot be read and written: " + LastFileError();
+        return Result::Failed;
+    }
+    auto u16Count = [](const std::vector<std::uint8_t>& bytes) -> std::int64_t {
+        return bytes.size() >= 2 ? DecodeU16(bytes, 0) : -1;
+    };
+    master.Load(*masterBytes, u16Count(*masterBytes));
+    emaster.Load(*emasterBytes, u16Count(*emasterBytes));
+    hasXmaster = PathExists(xmasterPath);
+    if (hasXmaster) {
+        // An XMASTER that is there but cannot be read must not pass for none:
+        // the next add would create it anew over the entries it holds.
+        const auto xmasterBytes = ReadWhole(xmasterPath);
+        if (!xmasterBytes) {
+            problem_ = xmasterPath.filename().string() +
+                       " cannot be read and written: " + LastFileError();
+            return Result::Failed;
+        }
+        xmaster.Load(*xmasterBytes,
+                     xmasterBytes->size() >= x::kCount + 4 ? DecodeU32(*xmasterBytes, x::kCount)
+                                                           : -1);
+    }
+    StampCounts();
+    return Result::Ok;
+}
+
+void IndexSet::StampCounts() {
+    EncodeU16(master.Header(), m::kCount, static_cast<std::uint16_t>(master.Count()));
+    EncodeU16(emaster.Header(), e::kCount, static_cast<std::uint16_t>(emaster.Count()));
+    if (hasXmaster) {
+        EncodeU32(xmaster.Header(), x::kCountCopy, xmaster.Count());
+        EncodeU32(xmaster.Header(), x::kCount, xmaster.Count());
+    }
+}
+
+std::optional<EntryPlace> IndexSet::FindSymbol(const std::string& symbol) const {
+    std::optional<std::uint32_t> masterIndex;
+    for (std::uint32_t i = 0; i < master.Count() && !masterIndex; ++i)
+        if (MasterSymbolMatches(master.Record(i), symbol)) masterIndex = i;
+    for (std::uint32_t i = 0; i < emaster.Count(); ++i)
+        if (EmasterSymbolMatches(emaster.Record(i), symbol)) return EntryPlace{masterIndex, i, false};
+    for (std::uint32_t i = 0; hasXmaster && i < xmaster.Count(); ++i)
+        if (XmasterSymbolMatches(xmaster.Record(i), symbol)) return EntryPlace{std::nullopt, i, true};
+    return std::nullopt;
+}
+
+std::optional<EntryPlace> IndexSet::FindPriceFile(const std::string& fileName) const {
+    for (std::uint32_t i = 0; i < emaster.Count(); ++i) {
+        const std::uint16_t number = DecodeU16(emaster.Record(i), e::kFileNumber);
+        if (EqualsNoCase(PriceFileName(number, false), fileName))
+            return EntryPlace{MasterRecordOf(number), i, false};
+    }
+    for (std::uint32_t i = 0; hasXmaster && i < xmaster.Count(); ++i)
+        if (EqualsNoCase(PriceFileName(DecodeU16(xmaster.Record(i), x::kFileNumber), true),
+                         fileName))
+            return EntryPlace{std::nullopt, i, true};
+    return std::nullopt;
+}
+
+SecurityRecord IndexSet::Entry(const EntryPlace& place) const {
+    return place.extended ? DecodeXmasterRecord(xmaster.Record(place.index))
+                          : DecodeEmasterRecord(emaster.Record(place.index));
+}
+
+std::optional<std::uint32_t> IndexSet::MasterRecordOf(std::uint16_t fileNumber) const {
+    for (std::uint32_t i = 0; i < master.Count(); ++i)
+        if (master.Record(i)[m::kFileNumber] == fileNumber) return i;
+    return std::nullopt;
+}
+
+}  // namespace corvane

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "Layout.h"
+#include "Result.h"
+#include "SecurityRecord.h"
+
+namespace corvane {
+
+// One index file held whole in memory: its header, the records its count
+// takes in, and whatever bytes follow them (kept as found).
+class IndexImage {
+public:
+    IndexImage(std::size_t headerSize, std::size_t recordSize)
+        : header_(headerSize, 0), recordSize_(recordSize) {}
+
+    // The stored count is trusted only as far as whole records are present.
+    void Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount);
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(records_.size() / recordSize_); }
+    // Whole records present after the header, counted or not.
+    std::uint32_t RecordsPresent() const { return presentRecords_; }
+
+    std::span<std::uint8_t> Header() { return header_; }
+    std::span<const std::uint8_t> Header() const { return header_; }
+    std::span<std::uint8_t> Record(std::uint32_t index) {
+        return std::span(records_).subspan(index * recordSize_, recordSize_);
+    }
+    std::span<const std::uint8_t> Record(std::uint32_t index) const {
+        return std::span(records_).subspan(index * recordSize_, recordSize_);
+    }
+    std::uint64_t OffsetOf(std::uint32_t index) const {
+        return header_.size() + static_cast<std::uint64_t>(index) * recordSize_;
+    }
+    void Append(std::span<const std::uint8_t> record);
+    void Remove(std::uint32_t index);
+    std::vector<std::uint8_t> Bytes() const;
+
+private:
+    std::vector<std::uint8_t> header_;
+    std::vector<std::uint8_t> records_;
+    std::vector<std::uint8_t> tail_;
+    std::size_t recordSize_;
+    std::uint32_t presentRecords_ = 0;
+};
+
+// Where an entry stands in the index files.
+struct EntryPlace {
+    std::optional<std::uint32_t> master;  // a low entry's MASTER record, when MASTER has it
+    std::uint32_t index = 0;              // its EMASTER or XMASTER record
+    bool extended = false;
+};
+
+// The index files of a data directory read whole, for a writer to change and
+// write back. Header counts in the images are the counts of their records.
+class IndexSet {
+public:
+    // Fails, with a reason, when MASTER or EMASTER is missing or cannot be
+    // read and written, or XMASTER exists but cannot be.
+    Result Load(const std::filesystem::path& directory);
+    const std::string& Problem() const { return problem_; }
+
+    IndexImage master{layout::master::kHeaderSize, layout::master::kRecordSize};
+    IndexImage emaster{layout::emaster::kHeaderSize, layout::emaster::kRecordSize};
+    IndexImage xmaster{layout::xmaster::kHeaderSize, layout::xmaster::kRecordSize};
+    bool hasXmaster = false;
+    std::filesystem::path masterPath, emasterPath, xmasterPath;
+
+    std::optional<EntryPlace> FindSymbol(const std::string& symbol) const;
+    std::optional<EntryPlace> FindPriceFile(const std::string& fileName) const;
+    SecurityRecord Entry(const EntryPlace& place) const;
+    // Writes the counts of the images into their headers.
+    void StampCounts();
+
+private:
+    std::optional<std::uint32_t> MasterRecordOf(std::uint16_t fileNumber) const;
+    std::string problem_;
+};
+
+}  // namespace corvane
