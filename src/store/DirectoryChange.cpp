@@ -83,6 +83,22 @@ bool WriteRecordAt(const std::filesystem::path& path, std::uint64_t offset,
     return file.Open(path, NativeFile::Mode::Update) && file.WriteAt(offset, record);
 }
 
+// New files a crash left before their intent record was complete: nothing
+// refers to them.
+Result RemoveStagedLeftovers(const std::filesystem::path& directory, std::string& problem) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (!name.ends_with(kStagedSuffix)) continue;
+        if (!RemoveFile(it->path())) {
+            problem = Describe("cannot remove " + name);
+            return Result::Failed;
+        }
+    }
+    return Result::Ok;
+}
+
 }  // namespace
 
 IntentRecord::IntentRecord(std::filesystem::path directory)
@@ -116,7 +132,7 @@ bool HasInterruptedChange(const std::filesystem::path& directory) {
 
 Result FinishInterruptedChange(const std::filesystem::path& directory, std::string& problem) {
     const std::filesystem::path path = directory / kIntentName;
-    if (!PathExists(path)) return Result::Ok;
+    if (!PathExists(path)) return RemoveStagedLeftovers(directory, problem);
     if (const auto steps = ReadIntent(path)) {
         if (!CarryOutAll(directory, *steps, problem) || !SyncDirectory(directory)) {
             if (problem.empty()) problem = Describe("cannot finish an interrupted change");
@@ -127,7 +143,7 @@ Result FinishInterruptedChange(const std::filesystem::path& directory, std::stri
         problem = Describe(std::string("cannot remove ") + kIntentName);
         return Result::Failed;
     }
-    return Result::Ok;
+    return RemoveStagedLeftovers(directory, problem);
 }
 
 Result RefreshEntryDates(const std::filesystem::path& directory, const std::string& fileName) {
@@ -136,8 +152,9 @@ Result RefreshEntryDates(const std::filesystem::path& directory, const std::stri
     const auto place = index.FindPriceFile(fileName);
     if (!place) return Result::Ok;  // the entry has gone since
     PriceFile prices;
-    if (!prices.Open(FindFile(directory, fileName), StoreFile::Mode::Read))
+    if (!prices.Open(FindFile(directory, fileName), StoreFile::Mode::Update))
         return PathExists(FindFile(directory, fileName)) ? Result::Failed : Result::Ok;
+    if (!prices.DropUncountedTail()) return Result::Failed;
     const auto first = prices.FirstBarDate();
     const auto last = prices.LastBarDate();
     if (!first || !last) return Result::Ok;

@@ -112,6 +112,11 @@ bool PriceFile::OverwriteLast(const PriceBar& bar) {
     return record && file_.WriteAt(OffsetOf(barCount_ - 1), *record);
 }
 
+bool PriceFile::DropUncountedTail() {
+    const std::uint64_t end = OffsetOf(barCount_);
+    return !IsOpen() || file_.Size() <= end || file_.Truncate(end);
+}
+
 std::optional<std::int32_t> PriceFile::FirstBarDate() {
     return DateOfBar(0);
 }

@@ -57,6 +57,9 @@ public:
     [[nodiscard]] bool AppendMany(std::span<const PriceBar> bars);
     // Refused (false, file unchanged) for an unencodable value or a file with no bars.
     [[nodiscard]] bool OverwriteLast(const PriceBar& bar);
+    // Cuts off bytes past the counted bars: records an append wrote before a
+    // crash stopped it from counting them.
+    [[nodiscard]] bool DropUncountedTail();
     std::optional<std::int32_t> FirstBarDate();
     std::optional<std::int32_t> LastBarDate();
 

@@ -129,11 +129,10 @@ Result StoreWriter::CreateDirectory(const std::filesystem::path& directory) {
     const bool emasterThere = PathExists(emaster);
     if (masterThere != emasterThere) {
         // A lone index file that lists securities must not get a blank partner.
-        IndexSet probe;
-        (void)probe.Load(directory);
-        const std::uint32_t listed = masterThere ? probe.master.RecordsPresent()
-                                                 : probe.emaster.RecordsPresent();
-        if (listed > 0)
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(masterThere ? master : emaster, error);
+        const std::size_t header = masterThere ? m::kHeaderSize : e::kHeaderSize;
+        if (error || size > header)
             return FailOpen(OpenFailure::Damaged,
                             NameOf(masterThere ? emaster : master) + " is missing");
     }
@@ -173,6 +172,8 @@ Result StoreWriter::AddSecurityWithDates(const std::string& symbol, const std::s
                                          char periodicity, std::int32_t firstDate,
                                          std::int32_t lastDate, std::filesystem::path& outPath) {
     if (!open_) return Fail("the directory is not open");
+    // Two entries with one symbol would hide the second from every lookup.
+    if (index_.FindSymbol(symbol)) return Fail(kSecurityExists + symbol);
     const std::optional<Slot> slot = ChooseSlot();
     if (!slot) return Fail("no file number is free for " + symbol);
 

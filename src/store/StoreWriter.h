@@ -62,7 +62,7 @@ public:
     Result CreateDirectory(const std::filesystem::path& directory);
 
     // New entry dated two years before today. Fails, creating nothing, when
-    // no file number is free.
+    // no file number is free or the symbol is there already.
     Result AddSecurity(const std::string& symbol, const std::string& name, char periodicity);
     // Dates as YYYYMMDD or CYYMMDD; outPath receives the new price file's path.
     Result AddSecurityWithDates(const std::string& symbol, const std::string& name,

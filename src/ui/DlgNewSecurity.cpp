@@ -173,7 +173,7 @@ DlgNewSecurity::Step DlgNewSecurity::AddOne(StoreWriter& writer, const std::stri
                                             bool showsList) {
     if (!Succeeded(writer.Open(directory))) return Step::Stop;
     const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
-    writer.ClosePriceFile();
+    (void)writer.ClosePriceFile();  // only looked for; nothing was written
     if (exists) {
         const PromptAnswer answer =
             settings_.onOverwrite == 1

@@ -79,7 +79,7 @@ Overwrite ClearExisting(Prompt& prompt, StoreWriter& writer, const fs::path& tar
                         const std::string& symbol, PasteListener& listener) {
     if (!Succeeded(writer.Open(target))) return Overwrite::Proceed;  // empty: nothing to overwrite
     const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
-    writer.ClosePriceFile();
+    (void)writer.ClosePriceFile();  // only looked for; nothing was written
     if (!exists) {
         writer.Close();
         return Overwrite::Proceed;

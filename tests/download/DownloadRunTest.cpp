@@ -70,11 +70,13 @@ protected:
         downloader.SetOverwrite(overwrite);
         downloader.SetBatch(batch);
         downloader.SetDisplay({nullptr, nullptr, [this] { ++reloads_; }});
-        EXPECT_EQ(downloader.RunDownload(symbols, start, end, periodicity, progress_), Result::Ok);
+        lastRun_ = downloader.RunDownload(symbols, start, end, periodicity, progress_);
         return ReportLines();
     }
 
     static ServiceUrls AllAt(const std::string& url) { return {url, url, url}; }
+
+    Result lastRun_ = Result::Ok;
 
     std::vector<std::string> ReportLines() const {
         std::ifstream in(home_ / "report.txt");
@@ -237,6 +239,7 @@ TEST_F(DownloadRunTest, DirectoryInUseStopsTheRun) {
     ASSERT_EQ(other.Open(Dir()), Result::Ok);
     const auto report = Run("MSFT MCD", 20130101, 20131031);
     other.Close();
+    EXPECT_EQ(lastRun_, Result::Failed);
     EXPECT_THAT(report, ElementsAre("MSFT,0"));
     ASSERT_EQ(prompt_.shown.size(), 1u);
     EXPECT_EQ(prompt_.shown[0].text,

@@ -40,7 +40,7 @@ void MakeDataDir(const std::filesystem::path& directory,
         for (int i = 0; i < security.bars; ++i) {
             const float close = 10.0f + static_cast<float>(i);
             bars.push_back(
-                PriceBar{1050103 + i, close, close + 1, close - 1, close, 1000.0f + i, 0});
+                PriceBar{DayAfterFirst(i), close, close + 1, close - 1, close, 1000.0f + i, 0});
         }
         Check(writer.AppendBars(bars), "bars " + security.symbol);
         Check(writer.ClosePriceFile(), "close " + security.symbol);
