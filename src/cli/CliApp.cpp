@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "AnalyticsCommands.h"
 #include "DownloadCommands.h"
@@ -23,6 +24,8 @@ constexpr const char* kUsage =
     "  download DIR [SYMBOL...] [--from D] [--to D] [--period daily|weekly|monthly]\n"
     "           [--overwrite] [--services URL]\n"
     "  batch DIR... [--services URL]\n"
+    "Commands that change a directory take --wait SECONDS to wait for another\n"
+    "program that is changing it (default: give up at once).\n"
     "  convert DIR SYMBOL... --out OUTDIR [--preset NAME | --defaults]\n"
     "  breadth DIR --from D --to D [SYMBOL...]\n"
     "  index DIR --type equal|cap|volume [SYMBOL...] [--services URL]\n"
@@ -39,15 +42,19 @@ struct CliCommand {
 const std::map<std::string, CliCommand>& Commands() {
     constexpr std::size_t kAny = SIZE_MAX;
     static const std::map<std::string, CliCommand> commands = {
-        {"create", {1, 1, {}, {}, CreateCommand}},
+        {"create", {1, 1, {"--wait"}, {}, CreateCommand}},
         {"list", {1, 1, {}, {}, ListCommand}},
         {"bars", {2, 2, {}, {}, BarsCommand}},
-        {"add", {2, 3, {"--periodicity"}, {}, AddCommand}},
-        {"delete", {2, kAny, {}, {}, DeleteCommand}},
-        {"rename", {4, 4, {}, {}, RenameCommand}},
+        {"add", {2, 3, {"--periodicity", "--wait"}, {}, AddCommand}},
+        {"delete", {2, kAny, {"--wait"}, {}, DeleteCommand}},
+        {"rename", {4, 4, {"--wait"}, {}, RenameCommand}},
         {"download",
-         {1, kAny, {"--from", "--to", "--period", "--services"}, {"--overwrite"}, DownloadCommand}},
-        {"batch", {1, kAny, {"--services"}, {}, BatchCommand}},
+         {1,
+          kAny,
+          {"--from", "--to", "--period", "--services", "--wait"},
+          {"--overwrite"},
+          DownloadCommand}},
+        {"batch", {1, kAny, {"--services", "--wait"}, {}, BatchCommand}},
         {"convert", {2, kAny, {"--out", "--preset"}, {"--defaults"}, ConvertCommand}},
         {"breadth", {1, kAny, {"--from", "--to"}, {}, BreadthCommand}},
         {"index", {1, kAny, {"--type", "--services"}, {}, IndexCommand}},
@@ -59,6 +66,16 @@ bool ValidPeriodicity(const CommandLine& line) {
     const auto value = line.Value("--periodicity");
     return !value || *value == "D" || *value == "W" || *value == "M" || *value == "d" ||
            *value == "w" || *value == "m";
+}
+
+// Whole seconds, at most a day.
+std::optional<std::chrono::milliseconds> WaitOf(const CommandLine& line) {
+    const std::string text = line.Value("--wait").value_or("0");
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int seconds = std::stoi(text);
+    if (seconds > 86400) return std::nullopt;
+    return std::chrono::seconds(seconds);
 }
 
 int UsageError(std::ostream& err, const std::string& problem) {
@@ -86,10 +103,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (count < command.minWords || count > command.maxWords)
         return UsageError(err, "wrong number of arguments for " + args[0]);
     if (!ValidPeriodicity(*line)) return UsageError(err, "periodicity must be D, W or M");
+    const auto wait = WaitOf(*line);
+    if (!wait) return UsageError(err, "--wait takes whole seconds, at most 86400");
 
     StreamPrompt prompt(err);
     SystemClock clock;
-    CliContext context{out, err, prompt, clock};
+    CliContext context{out, err, prompt, clock, *wait};
     return command.run(*line, context);
 }
 

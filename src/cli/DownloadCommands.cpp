@@ -98,11 +98,12 @@ int Run(CliContext& context, const RunOptions& options, const std::string& direc
     downloader.SetDirectory(directory);
     downloader.SetOverwrite(overwrite);
     downloader.SetBatch(batch);
-    if (downloader.RunDownload(symbols, options.from, options.to, options.period, progress) !=
-        Result::Ok)
-        return kExitFailure;
-    PrintReport(context, reportPath);
-    return downloader.StopFlag() == 0 ? kExitOk : kExitFailure;
+    downloader.SetWriterWait(context.wait);
+    // Up to date and stopped runs alike leave a report worth printing.
+    const Result result =
+        downloader.RunDownload(symbols, options.from, options.to, options.period, progress);
+    if (std::filesystem::exists(reportPath)) PrintReport(context, reportPath);
+    return result == Result::Ok ? kExitOk : kExitFailure;
 }
 
 }  // namespace

@@ -11,10 +11,6 @@
 namespace corvane {
 namespace {
 
-std::string InUseMessage(const std::string& directory) {
-    return "Directory " + directory + " is in use by other application.";
-}
-
 void Warn(CliContext& context, const std::string& text) {
     context.prompt.Show(text, kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
 }
@@ -33,9 +29,15 @@ bool OpenForReading(StoreReader& reader, const std::string& directory, CliContex
 }
 
 bool OpenForUpdate(StoreWriter& writer, const std::string& directory, CliContext& context) {
-    if (writer.Open(directory) == Result::Ok) return true;
-    Warn(context, InUseMessage(directory));
+    if (writer.Open(directory, context.wait) == Result::Ok) return true;
+    Warn(context, writer.OpenFailureMessage());
     return false;
+}
+
+// A failed change, told once: the writer has shown its own refusals.
+int Failure(CliContext& context, const StoreWriter& writer, const std::string& what) {
+    if (!writer.LastFailureShown()) Warn(context, what + ": " + writer.LastFailure() + ".");
+    return kExitFailure;
 }
 
 }  // namespace
@@ -44,7 +46,7 @@ int CreateCommand(const CommandLine& line, CliContext& context) {
     StoreWriter writer(context.prompt, context.clock);
     const std::string& directory = line.Positional().at(0);
     if (writer.CreateDirectory(directory) == Result::Ok) return kExitOk;
-    Warn(context, InUseMessage(directory));
+    Warn(context, writer.OpenFailureMessage());
     return kExitFailure;
 }
 
@@ -87,17 +89,18 @@ int AddCommand(const CommandLine& line, CliContext& context) {
     const std::string name = line.Positional().size() > 2 ? line.Positional()[2] : symbol;
     const char periodicity = line.Value("--periodicity").value_or("D").at(0);
     StoreWriter writer(context.prompt, context.clock);
-    // A folder that is not yet a data directory becomes one.
-    if (writer.Open(directory) != Result::Ok &&
-        (writer.CreateDirectory(directory) != Result::Ok || writer.Open(directory) != Result::Ok)) {
-        Warn(context, InUseMessage(directory));
+    // A folder that is not yet a data directory becomes one; one that is in
+    // use or damaged is left alone.
+    if (writer.Open(directory, context.wait) != Result::Ok &&
+        (writer.GetOpenFailure() != StoreWriter::OpenFailure::NotDataDirectory ||
+         writer.CreateDirectory(directory) != Result::Ok ||
+         writer.Open(directory, context.wait) != Result::Ok)) {
+        Warn(context, writer.OpenFailureMessage());
         return kExitFailure;
     }
     const Result result = writer.AddSecurity(symbol, name, periodicity);
     writer.Close();
-    if (result == Result::Ok) return kExitOk;
-    Warn(context, "Can not add security: " + symbol);
-    return kExitFailure;
+    return result == Result::Ok ? kExitOk : Failure(context, writer, "Can not add security " + symbol);
 }
 
 int DeleteCommand(const CommandLine& line, CliContext& context) {
@@ -106,9 +109,9 @@ int DeleteCommand(const CommandLine& line, CliContext& context) {
     int status = kExitOk;
     for (std::size_t i = 1; i < line.Positional().size(); ++i) {
         const std::string& symbol = line.Positional()[i];
-        if (writer.Open(directory) != Result::Ok) {
-            if (i == 1) {
-                Warn(context, InUseMessage(directory));
+        if (writer.Open(directory, context.wait) != Result::Ok) {
+            if (i == 1 || writer.GetOpenFailure() != StoreWriter::OpenFailure::NotDataDirectory) {
+                Warn(context, writer.OpenFailureMessage());
                 return kExitFailure;
             }
             // An earlier deletion took the last entry, and the index files with it.
@@ -117,7 +120,8 @@ int DeleteCommand(const CommandLine& line, CliContext& context) {
             status = kExitFailure;
             continue;
         }
-        if (writer.DeleteSecurity(symbol) != Result::Ok) status = kExitFailure;
+        if (writer.DeleteSecurity(symbol) != Result::Ok)
+            status = Failure(context, writer, "Can not delete security " + symbol);
         writer.Close();
     }
     return status;
@@ -130,7 +134,8 @@ int RenameCommand(const CommandLine& line, CliContext& context) {
     const auto& words = line.Positional();
     const Result result = writer.RenameSecurity(words.at(1), words.at(3), words.at(2));
     writer.Close();
-    return result == Result::Ok ? kExitOk : kExitFailure;
+    return result == Result::Ok ? kExitOk
+                                : Failure(context, writer, "Can not rename security " + words.at(1));
 }
 
 }  // namespace corvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <ostream>
 
 #include "Clock.h"
@@ -13,6 +15,8 @@ struct CliContext {
     std::ostream& err;
     Prompt& prompt;
     const Clock& clock;
+    // How long a writer waits for another program to let go of a directory.
+    std::chrono::milliseconds wait{0};
 };
 
 // The data-directory commands. Each returns the process exit status.

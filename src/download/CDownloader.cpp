@@ -147,7 +147,7 @@ void CDownloader::RunBatch(RunState& run, Progress& progress) {
 
 void CDownloader::RunList(RunState& run, const std::string& list, Progress* progress,
                           bool scheduled) {
-    if (list.empty() || !DirectoryOpens()) return;
+    if (!DirectoryOpens() || list.empty()) return;
     std::size_t begin = 0;
     while (begin <= list.size() && session_.stopFlag == 0) {
         std::size_t space = list.find(' ', begin);
@@ -319,7 +319,7 @@ bool CDownloader::IsTradingDay() const {
 }
 
 bool CDownloader::OpenWriter(StoreWriter& writer) {
-    if (writer.Open(directory_) == Result::Ok) return true;
+    if (writer.Open(directory_, writerWait_) == Result::Ok) return true;
     prompt_.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
     session_.stopFlag = 1;
     return false;

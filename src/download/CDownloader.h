@@ -46,6 +46,8 @@ public:
     // Batch mode: RunDownload then works through the selected slots.
     void SetBatch(const BatchTable* batch) { batch_ = batch; }
     void SetDisplay(RunDisplay display) { display_ = std::move(display); }
+    // How long to wait for another program that is changing the directory.
+    void SetWriterWait(std::chrono::milliseconds wait) { writerWait_ = wait; }
     // For tests: the pause before retrying a transient failure.
     void SetRetryPause(int milliseconds) { session_.retryPauseMs = milliseconds; }
 
@@ -103,6 +105,7 @@ private:
     int adjustedFlag_ = 0;
     int forexFlag_ = 0;
     bool storeFailed_ = false;  // some security of the run could not be stored
+    std::chrono::milliseconds writerWait_{0};
     DownloadReport report_;
 };
 

@@ -295,11 +295,8 @@ Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::
                                    const std::string& newSymbol) {
     if (!open_) return Fail("the directory is not open");
     // Two entries with one symbol would hide the second from every lookup.
-    if (!EqualsNoCase(currentSymbol, newSymbol) && index_.FindSymbol(newSymbol)) {
-        prompt_.Show(kSecurityExists + newSymbol, kStoreCaption, PromptIcon::None,
-                     PromptButtons::Ok);
-        return Result::Failed;
-    }
+    if (!EqualsNoCase(currentSymbol, newSymbol) && index_.FindSymbol(newSymbol))
+        return Refuse(kSecurityExists + newSymbol);
     const auto place = index_.FindSymbol(currentSymbol);
     if (!place) return NotFound(currentSymbol);
     IndexSet index = index_;
@@ -341,7 +338,7 @@ Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t f
 Result StoreWriter::DeleteSecurity(const std::string& symbol) {
     if (!open_) return Fail("the directory is not open");
     const auto place = index_.FindSymbol(symbol);
-    if (!place) return index_.hasXmaster ? NotFound(symbol) : Result::Failed;
+    if (!place) return NotFound(symbol);
     const SecurityRecord entry = index_.Entry(*place);
     IndexSet index = index_;
     DirectoryChange change(directory_);
@@ -519,12 +516,19 @@ std::optional<std::int32_t> StoreWriter::GetLastBarDate() {
 
 Result StoreWriter::Fail(const std::string& what) {
     failure_ = what;
+    failureShown_ = false;
+    return Result::Failed;
+}
+
+Result StoreWriter::Refuse(const std::string& text) {
+    prompt_.Show(text, kStoreCaption, PromptIcon::None, PromptButtons::Ok);
+    failure_ = text;
+    failureShown_ = true;
     return Result::Failed;
 }
 
 Result StoreWriter::NotFound(const std::string& symbol) {
-    prompt_.Show(kCanNotFindSecurity + symbol, kStoreCaption, PromptIcon::None, PromptButtons::Ok);
-    return Fail(kCanNotFindSecurity + symbol);
+    return Refuse(kCanNotFindSecurity + symbol);
 }
 
 }  // namespace corvane

@@ -55,6 +55,9 @@ public:
     std::string OpenFailureMessage() const;
     // What the last failed operation could not do, naming the file.
     const std::string& LastFailure() const { return failure_; }
+    // Whether the writer has shown that failure itself (a security not found,
+    // a symbol taken), so that callers do not tell the user twice.
+    bool LastFailureShown() const { return failureShown_; }
 
     // Creates the folder and empty MASTER and EMASTER where missing; existing
     // files are left as they are, and one index file without the other that
@@ -115,6 +118,7 @@ private:
     Result CommitIndex(DirectoryChange& change, IndexSet& index);
     Result Fail(const std::string& what);
     Result NotFound(const std::string& symbol);
+    Result Refuse(const std::string& text);
     Result FinishPriceFile();
     Result BeginPriceChange();
     void ReloadIndex();
@@ -128,6 +132,7 @@ private:
     IndexSet index_;
     OpenFailure openFailure_ = OpenFailure::None;
     std::string failure_;
+    bool failureShown_ = false;
 
     PriceFile priceFile_;
     std::string priceFileName_;  // of the open price file, as the entry names it
