@@ -35,9 +35,10 @@ bool FileFaultHit() {
     return State().hit;
 }
 
-bool FileChangeAllowed(std::uint64_t bytes) {
+bool FileChangeAllowed(const std::filesystem::path& path, std::uint64_t bytes) {
     FaultState& state = State();
     if (state.plan.kind == FilePlan::Kind::None) return true;
+    if (!state.plan.file.empty() && path.filename() != state.plan.file) return true;
     ++state.seen;
     switch (state.plan.kind) {
         case FilePlan::Kind::Fail:

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 
 namespace corvane {
 
@@ -18,6 +20,7 @@ struct FilePlan {
     Kind kind = Kind::None;
     int at = 0;  // counted from 1
     std::uint64_t bytes = 0;
+    std::string file;  // when set, only operations on files of this name count
 };
 
 void ArmFileFaults(const FilePlan& plan);
@@ -27,8 +30,8 @@ int FileChangesSeen();
 // Whether the armed plan has gone off.
 bool FileFaultHit();
 
-// For the file layer: false when the operation must not happen. `bytes` is
-// what the operation writes.
-bool FileChangeAllowed(std::uint64_t bytes = 0);
+// For the file layer: false when the operation on `path` must not happen.
+// `bytes` is what the operation writes.
+bool FileChangeAllowed(const std::filesystem::path& path, std::uint64_t bytes = 0);
 
 }  // namespace corvane

@@ -34,7 +34,7 @@ NativeFile::~NativeFile() {
 
 bool NativeFile::Open(const std::filesystem::path& path, Mode mode) {
     Close();
-    if (mode != Mode::Read && !FileChangeAllowed()) return Fail();
+    if (mode != Mode::Read && !FileChangeAllowed(path)) return Fail();
     // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
     int flags = O_CLOEXEC | O_NONBLOCK;
     if (mode == Mode::Read) flags |= O_RDONLY;
@@ -54,12 +54,14 @@ bool NativeFile::Open(const std::filesystem::path& path, Mode mode) {
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
+    path_ = path;
     return true;
 }
 
 void NativeFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    path_.clear();
 }
 
 std::optional<std::uint64_t> NativeFile::Size() const {
@@ -94,7 +96,7 @@ bool NativeFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
 
 bool NativeFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     if (fd_ < 0) return Failed(EBADF);
-    if (!FileChangeAllowed(bytes.size())) return Fail();
+    if (!FileChangeAllowed(path_, bytes.size())) return Fail();
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
@@ -108,35 +110,35 @@ bool NativeFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> byt
 
 bool NativeFile::Truncate(std::uint64_t size) {
     if (fd_ < 0) return Failed(EBADF);
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(path_)) return Fail();
     return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 || Fail();
 }
 
 bool NativeFile::Sync() {
     if (fd_ < 0) return Failed(EBADF);
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(path_)) return Fail();
     return ::fsync(fd_) == 0 || Fail();
 }
 
 bool NativeFile::CopyPermissionsFrom(const std::filesystem::path& other) {
     struct stat status {};
     if (fd_ < 0 || ::stat(other.c_str(), &status) != 0) return true;  // nothing to copy
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(path_)) return Fail();
     return ::fchmod(fd_, status.st_mode & 07777) == 0 || Fail();
 }
 
 bool RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(to)) return Fail();
     return ::rename(from.c_str(), to.c_str()) == 0 || Fail();
 }
 
 bool RemoveFile(const std::filesystem::path& path) {
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(path)) return Fail();
     return ::unlink(path.c_str()) == 0 || errno == ENOENT || Fail();
 }
 
 bool SyncDirectory(const std::filesystem::path& directory) {
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(directory)) return Fail();
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return Fail();
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot
@@ -148,7 +150,7 @@ bool SyncDirectory(const std::filesystem::path& directory) {
 bool MakeDirectories(const std::filesystem::path& directory) {
     std::error_code error;
     if (std::filesystem::is_directory(directory, error)) return true;
-    if (!FileChangeAllowed()) return Fail();
+    if (!FileChangeAllowed(directory)) return Fail();
     std::filesystem::create_directories(directory, error);
     if (!error) return true;
     return Failed(error.value());

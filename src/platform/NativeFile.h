@@ -43,6 +43,7 @@ public:
 
 private:
     int fd_ = -1;
+    std::filesystem::path path_;
 };
 
 // Directory-level operations, each reporting whether it completed.

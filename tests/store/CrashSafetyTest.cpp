@@ -165,7 +165,7 @@ TEST_P(CrashSafetyTest, EveryFileOperationCanFailOrStopTheProcess) {
                                       "file operation " + std::to_string(at);
             const fs::path dir = Fresh(op, "run");
             const BarRecords before = ReadAllBars(dir);
-            ArmFileFaults({kind, at, 0});
+            ArmFileFaults({kind, at, 0, ""});
             const Result result = RunOnce(dir, op);
             const bool hit = FileFaultHit();
             DisarmFileFaults();
@@ -214,12 +214,12 @@ TEST_F(StoreSafetyTest, AFullDiskDuringARebuildOrAnAddKeepsEverything) {
     const auto before = ReadAllBars(dir_.Path());
     StoreWriter writer(prompt_, clock_);
     ASSERT_EQ(writer.Open(dir_.Path()), Result::Ok);
-    ArmFileFaults({FilePlan::Kind::DiskFull, 0, 28 * 100});
+    ArmFileFaults({FilePlan::Kind::DiskFull, 0, 28 * 100, ""});
     ASSERT_EQ(writer.OpenPriceFileForWrite("S1", true), Result::Ok);
     EXPECT_EQ(writer.AppendBars(NewBars(1040105, 200, 42)), Result::Failed);
     EXPECT_EQ(writer.ClosePriceFile(), Result::Failed);
     EXPECT_NE(writer.LastFailure().find("F1.DAT"), std::string::npos) << writer.LastFailure();
-    ArmFileFaults({FilePlan::Kind::DiskFull, 0, 100});
+    ArmFileFaults({FilePlan::Kind::DiskFull, 0, 100, ""});
     EXPECT_EQ(writer.AddSecurity("S2", "Two", 'D'), Result::Failed);
     EXPECT_NE(writer.LastFailure().find("No space left on device"), std::string::npos);
     DisarmFileFaults();
