@@ -395,6 +395,28 @@ void StoreWriter::MoveFirstExtendedInto(IndexSet& index, std::uint16_t fileNumbe
     index.StampCounts();
 }
 
+Result StoreWriter::CopyPriceFileFrom(const std::string& symbol,
+                                      const std::filesystem::path& source) {
+    if (!open_) return Fail("the directory is not open");
+    const auto place = index_.FindSymbol(symbol);
+    if (!place) return NotFound(symbol);
+    NativeFile file;
+    std::optional<std::uint64_t> size;
+    std::vector<std::uint8_t> bytes;
+    if (!file.Open(source, NativeFile::Mode::Read) || !(size = file.Size()) ||
+        !(bytes.resize(*size), file.ReadAt(0, bytes)))
+        return Fail("cannot read " + source.string() + ": " + LastFileError());
+    const std::string priceName = PriceFileOf(*place);
+    DirectoryChange change(directory_);
+    if (change.Stage(priceName, bytes) != Result::Ok)
+        return Fail("cannot write " + priceName + ": " + LastFileError());
+    change.RefreshDates(priceName);
+    std::string problem;
+    const Result result = change.Commit(problem);
+    ReloadIndex();
+    return result == Result::Ok ? Result::Ok : Fail(problem);
+}
+
 Result StoreWriter::OpenPriceFileBySymbol(const std::string& symbol) {
     return OpenPriceFileForWrite(symbol, false);
 }

@@ -79,6 +79,10 @@ public:
     Result UpdateSecurityInfo(const std::string& symbol, std::int32_t firstDate,
                               std::int32_t lastDate, char periodicity);
 
+    // The bars of another directory's price file become this security's, in
+    // one step, and the entry's dates follow them.
+    Result CopyPriceFileFrom(const std::string& symbol, const std::filesystem::path& source);
+
     Result OpenPriceFileBySymbol(const std::string& symbol);
     // With create set, the bars go to a new file that replaces the old one
     // when ClosePriceFile succeeds; until then the old one stays as it was.

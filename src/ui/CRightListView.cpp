@@ -190,11 +190,21 @@ void CRightListView::DeleteSelected() {
         return;
     WaitCursor wait;
     std::vector<int> deleted;
+    Prompt& prompt = doc_.GetPrompt();
     for (int row : rows) {
-        StoreWriter writer(doc_.GetPrompt(), doc_.GetClock());
-        if (!Succeeded(writer.Open(CurrentDirectory()))) break;
-        if (Succeeded(writer.DeleteSecurity(model_->Cell(row, ListRowsModel::SymbolColumn))))
+        StoreWriter writer(prompt, doc_.GetClock());
+        if (!Succeeded(writer.Open(CurrentDirectory()))) {
+            (void)prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                              PromptButtons::Ok);
+            break;
+        }
+        const std::string symbol = model_->Cell(row, ListRowsModel::SymbolColumn);
+        if (Succeeded(writer.DeleteSecurity(symbol)))
             deleted.push_back(row);
+        else if (!writer.LastFailureShown())
+            (void)prompt.Show("Security " + symbol + " was not deleted: " + writer.LastFailure() +
+                                  ".",
+                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
         writer.Close();
     }
     model_->RemoveRowList(deleted);

@@ -162,16 +162,22 @@ bool DlgNewSecurity::CheckLengths(const std::string& directory,
     return true;
 }
 
+// A folder in use or damaged is left alone; OpenFailureMessage says why.
 bool DlgNewSecurity::OpenOrCreate(StoreWriter& writer, const std::string& directory) {
     if (Succeeded(writer.Open(directory))) return true;
-    writer.Close();
-    return Succeeded(writer.CreateDirectory(directory)) && Succeeded(writer.Open(directory));
+    return writer.GetOpenFailure() == StoreWriter::OpenFailure::NotDataDirectory &&
+           Succeeded(writer.CreateDirectory(directory)) && Succeeded(writer.Open(directory));
 }
 
 DlgNewSecurity::Step DlgNewSecurity::AddOne(StoreWriter& writer, const std::string& directory,
                                             const std::string& symbol, const std::string& name,
                                             bool showsList) {
-    if (!Succeeded(writer.Open(directory))) return Step::Stop;
+    Prompt& prompt = doc_.GetPrompt();
+    if (!Succeeded(writer.Open(directory))) {
+        (void)prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                          PromptButtons::Ok);
+        return Step::Stop;
+    }
     const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
     (void)writer.ClosePriceFile();  // only looked for; nothing was written
     if (exists) {
@@ -185,15 +191,31 @@ DlgNewSecurity::Step DlgNewSecurity::AddOne(StoreWriter& writer, const std::stri
             writer.Close();
             return answer == PromptAnswer::Cancel ? Step::Abort : Step::Next;
         }
-        (void)writer.DeleteSecurity(symbol);
+        const Result deleted = writer.DeleteSecurity(symbol);
         writer.Close();
+        if (!Succeeded(deleted)) return TellFailure(writer, "Security " + symbol + " was not replaced");
         if (showsList) list_.RemoveSymbolRows(symbol);
         // Deleting the last security removes the index files.
-        if (!OpenOrCreate(writer, directory)) return Step::Stop;
+        if (!OpenOrCreate(writer, directory)) {
+            (void)prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                              PromptButtons::Ok);
+            return Step::Stop;
+        }
     }
     const Result added = writer.AddSecurity(symbol, name, 'D');
     writer.Close();
-    if (Succeeded(added) && showsList) ShowAddedRow(directory, symbol);
+    if (!Succeeded(added)) return TellFailure(writer, "Security " + symbol + " was not added");
+    if (showsList) ShowAddedRow(directory, symbol);
+    return Step::Next;
+}
+
+// A failed write goes on with the next security; the writer's own refusals
+// it has shown already.
+DlgNewSecurity::Step DlgNewSecurity::TellFailure(const StoreWriter& writer,
+                                                 const std::string& what) {
+    if (!writer.LastFailureShown())
+        (void)doc_.GetPrompt().Show(what + ": " + writer.LastFailure() + ".", kAppCaption,
+                                    PromptIcon::Warning, PromptButtons::Ok);
     return Step::Next;
 }
 
@@ -227,8 +249,8 @@ void DlgNewSecurity::OnAdd() {
     const bool opened = OpenOrCreate(writer, directory);
     writer.Close();
     if (!opened) {
-        (void)prompt.Show("Directory " + directory + " is in use by other application.",
-                          kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        (void)prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                          PromptButtons::Ok);
         return;
     }
     // The main window, not this dialog, is disabled while the progress window runs.

@@ -37,6 +37,7 @@ private:
     enum class Step { Next, Stop, Abort };
 
     static bool OpenOrCreate(StoreWriter& writer, const std::string& directory);
+    Step TellFailure(const StoreWriter& writer, const std::string& what);
     Step AddOne(StoreWriter& writer, const std::string& directory, const std::string& symbol,
                 const std::string& name, bool showsList);
     void ShowAddedRow(const std::string& directory, const std::string& symbol);

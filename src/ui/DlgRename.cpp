@@ -66,11 +66,22 @@ void DlgRename::OnOk() {
         return;
     }
     if (formerSymbol_.empty()) return;
-    StoreWriter writer(doc_.GetPrompt(), doc_.GetClock());
-    if (!Succeeded(writer.Open(Current()))) return;
+    Prompt& prompt = doc_.GetPrompt();
+    StoreWriter writer(prompt, doc_.GetClock());
+    if (!Succeeded(writer.Open(Current()))) {
+        (void)prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                          PromptButtons::Ok);
+        return;
+    }
     const Result renamed = writer.RenameSecurity(formerSymbol_, name, symbol);
     writer.Close();
-    if (!Succeeded(renamed)) return;
+    if (!Succeeded(renamed)) {
+        if (!writer.LastFailureShown())
+            (void)prompt.Show("Security " + formerSymbol_ + " was not renamed: " +
+                                  writer.LastFailure() + ".",
+                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        return;
+    }
     list_.RemoveSymbolRows(formerSymbol_);
     formerSymbol_ = symbol;
     StoreReader reader(doc_.GetPrompt());

@@ -67,17 +67,26 @@ bool SameDirectory(const fs::path& a, const fs::path& b) {
 }
 
 // Deleting a directory's last security removes its index files, so a paste
-// that overwrote it creates them again.
-bool OpenOrCreate(StoreWriter& writer, const fs::path& directory) {
+// that overwrote it creates them again. A folder in use or damaged is left
+// alone, with a message.
+bool OpenOrCreate(Prompt& prompt, StoreWriter& writer, const fs::path& directory) {
     if (Succeeded(writer.Open(directory))) return true;
-    return Succeeded(writer.CreateDirectory(directory)) && Succeeded(writer.Open(directory));
+    if (writer.GetOpenFailure() == StoreWriter::OpenFailure::NotDataDirectory &&
+        Succeeded(writer.CreateDirectory(directory)) && Succeeded(writer.Open(directory)))
+        return true;
+    Tell(prompt, writer.OpenFailureMessage());
+    return false;
+}
+
+void TellFailure(Prompt& prompt, const StoreWriter& writer, const std::string& what) {
+    if (!writer.LastFailureShown()) Tell(prompt, what + ": " + writer.LastFailure() + ".");
 }
 
 enum class Overwrite { Proceed, Skip, Stop };
 
 Overwrite ClearExisting(Prompt& prompt, StoreWriter& writer, const fs::path& target,
                         const std::string& symbol, PasteListener& listener) {
-    if (!Succeeded(writer.Open(target))) return Overwrite::Proceed;  // empty: nothing to overwrite
+    if (!Succeeded(writer.Open(target))) return Overwrite::Proceed;  // the add says why
     const bool exists = Succeeded(writer.OpenPriceFileBySymbol(symbol));
     (void)writer.ClosePriceFile();  // only looked for; nothing was written
     if (!exists) {
@@ -93,36 +102,49 @@ Overwrite ClearExisting(Prompt& prompt, StoreWriter& writer, const fs::path& tar
     }
     const Result deleted = writer.DeleteSecurity(symbol);
     writer.Close();
-    if (!Succeeded(deleted)) return Overwrite::Skip;
+    if (!Succeeded(deleted)) {
+        TellFailure(prompt, writer, "Security " + symbol + " could not be overwritten");
+        return Overwrite::Skip;
+    }
     listener.RemoveRow(symbol);
     return Overwrite::Proceed;
 }
 
-// Adds the entry and copies the source's bars into it; on a failed copy the
-// new entry is removed again and the source stays as it was.
+// Adds the entry and copies the source's bars into it in one step; when that
+// fails the new entry is removed again and the source stays as it was.
 bool AddCopy(Prompt& prompt, StoreWriter& writer, const fs::path& target,
              const TransferLine& line) {
     fs::path newPriceFile;
-    if (!OpenOrCreate(writer, target)) return false;
-    const Result added = writer.AddSecurityWithDates(line.symbol, line.name, line.periodicity,
-                                                     line.firstDate, line.lastDate, newPriceFile);
-    writer.Close();
-    if (!Succeeded(added)) return false;
-    std::error_code error;
-    fs::copy_file(line.priceFilePath, newPriceFile, fs::copy_options::overwrite_existing, error);
-    if (!error) return true;
-    Tell(prompt, "The bars of security " + line.symbol + " could not be copied (" +
-                     error.message() + "); it was not pasted.");
-    if (Succeeded(writer.Open(target))) {
-        (void)writer.DeleteSecurity(line.symbol);
+    if (!OpenOrCreate(prompt, writer, target)) return false;
+    if (!Succeeded(writer.AddSecurityWithDates(line.symbol, line.name, line.periodicity,
+                                               line.firstDate, line.lastDate, newPriceFile))) {
+        TellFailure(prompt, writer, "Security " + line.symbol + " was not pasted");
         writer.Close();
+        return false;
     }
-    return false;
+    const bool copied = Succeeded(writer.CopyPriceFileFrom(line.symbol, line.priceFilePath));
+    if (!copied) {
+        Tell(prompt, "The bars of security " + line.symbol + " could not be copied (" +
+                         writer.LastFailure() + "); it was not pasted.");
+        (void)writer.DeleteSecurity(line.symbol);
+    }
+    writer.Close();
+    return copied;
 }
 
-void DeleteSource(StoreWriter& writer, const TransferLine& line) {
-    if (!Succeeded(writer.Open(fs::path(line.priceFilePath).parent_path()))) return;
-    (void)writer.DeleteSecurity(line.symbol);
+// The bars are safe in the target already; a source that cannot be removed
+// stays, and the user is told.
+void DeleteSource(Prompt& prompt, StoreWriter& writer, const TransferLine& line) {
+    const fs::path source = fs::path(line.priceFilePath).parent_path();
+    if (!Succeeded(writer.Open(source))) {
+        Tell(prompt, writer.OpenFailureMessage() + " Security " + line.symbol +
+                         " was copied and stays there too.");
+        return;
+    }
+    if (!Succeeded(writer.DeleteSecurity(line.symbol)))
+        TellFailure(prompt, writer,
+                    "Security " + line.symbol + " was copied but not removed from " +
+                        source.string());
     writer.Close();
 }
 
@@ -159,12 +181,8 @@ std::string BuildTransferText(Prompt& prompt, const fs::path& directory,
 Result PasteTransferText(Prompt& prompt, const Clock& clock, const fs::path& target,
                          std::string_view text, PasteListener& listener) {
     StoreWriter writer(prompt, clock);
-    if (OpenOrCreate(writer, target)) {
-        writer.Close();
-    } else {
-        Tell(prompt, "Directory " + target.string() + " is in use by other application.");
-        return Result::Failed;
-    }
+    if (!OpenOrCreate(prompt, writer, target)) return Result::Failed;
+    writer.Close();
     int lineNumber = 0;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
@@ -182,7 +200,7 @@ Result PasteTransferText(Prompt& prompt, const Clock& clock, const fs::path& tar
         const Overwrite overwrite = ClearExisting(prompt, writer, target, line->symbol, listener);
         if (overwrite == Overwrite::Stop) break;
         if (overwrite == Overwrite::Skip || !AddCopy(prompt, writer, target, *line)) continue;
-        if (line->cut) DeleteSource(writer, *line);
+        if (line->cut) DeleteSource(prompt, writer, *line);
         listener.AddRow(RecordOf(*line));
     }
     return Result::Ok;
