@@ -65,7 +65,7 @@ struct Directory {
             (void)writer.AddSecurity(Symbol(s), Symbol(s), 'D');
             (void)writer.OpenPriceFileForWrite(Symbol(s), false);
             (void)writer.AppendBars(bars);
-            writer.ClosePriceFile();
+            (void)writer.ClosePriceFile();
             rows.push_back({Symbol(s), kFirst, kLast});
             list += ' ';
             list += Symbol(s);

@@ -1,7 +1,9 @@
 // A download run over N securities of one directory (the first 255 low, the
-// rest extended), two years of daily rows each, against the gateway on
-// loopback. Counters split the time between HTTP, the run's lookups by
-// symbol and the rest (parsing and merging into the store).
+// rest extended), against the gateway on loopback: a rebuild of two years of
+// daily rows each into new securities, and an update of half a year into a
+// directory that holds the first year and a half. Counters split the time
+// between HTTP, the run's lookups by symbol and the rest (parsing and
+// merging into the store).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -99,8 +101,11 @@ Fixture& FixtureFor(int count) {
     return *fixture;
 }
 
+enum Mode { kRebuild = 0, kUpdate = 1 };
+
 void BM_DownloadRun(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
+    const bool update = state.range(1) == kUpdate;
     Fixture& fixture = FixtureFor(count);
     SilentPrompt prompt;
     FixedClock clock;
@@ -115,15 +120,22 @@ void BM_DownloadRun(benchmark::State& state) {
         (void)writer.Open(store.Path());
         for (int s = 0; s < count; ++s) (void)writer.AddSecurity(Symbol(s), Symbol(s), 'D');
         writer.Close();
-        TimedHttpClient client;
         const std::string url = fixture.gateway->BaseUrl();
+        if (update) {
+            TimedHttpClient first;
+            CDownloader filler(first, prompt, clock, events, {url, url, url}, store / "report.txt");
+            filler.SetDirectory(store.Path());
+            (void)filler.RunDownload(fixture.symbols, 20230101, 20240630, Periodicity::Daily,
+                                     progress);
+        }
+        TimedHttpClient client;
         CDownloader downloader(client, prompt, clock, events, {url, url, url},
                                store / "report.txt");
         downloader.SetDirectory(store.Path());
         state.ResumeTiming();
 
-        (void)downloader.RunDownload(fixture.symbols, 20230101, 20241231, Periodicity::Daily,
-                                     progress);
+        (void)downloader.RunDownload(fixture.symbols, update ? 20230103 : 20230101, 20241231,
+                                     Periodicity::Daily, progress);
 
         state.PauseTiming();
         http += client.seconds;
@@ -140,9 +152,11 @@ void BM_DownloadRun(benchmark::State& state) {
         benchmark::Counter(lookups, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_DownloadRun)
-    ->Arg(100)
-    ->Arg(500)
-    ->Arg(2000)
+    ->ArgNames({"securities", "update"})
+    ->Args({100, kRebuild})
+    ->Args({500, kRebuild})
+    ->Args({500, kUpdate})
+    ->Args({2000, kRebuild})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);

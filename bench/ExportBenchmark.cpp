@@ -47,7 +47,7 @@ struct Directory {
             (void)writer.AddSecurity(symbol, symbol, 'D');
             (void)writer.OpenPriceFileForWrite(symbol, false);
             (void)writer.AppendBars(bars);
-            writer.ClosePriceFile();
+            (void)writer.ClosePriceFile();
             symbols += " " + symbol;
         }
         writer.Close();

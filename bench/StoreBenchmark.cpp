@@ -51,7 +51,7 @@ struct BenchDirectory {
                 const float price = 10.0f + static_cast<float>(k % 97) * 0.25f;
                 (void)writer.AppendBar({1000103 + k, price, price + 1, price - 1, price, 1e5f, 0});
             }
-            writer.ClosePriceFile();
+            (void)writer.ClosePriceFile();
             symbols.push_back(symbol);
             priceFiles.push_back(priceFile);
             priceBytes += std::filesystem::file_size(priceFile);

@@ -29,6 +29,10 @@ struct Operation {
     std::function<Result(StoreWriter&)> run;
 };
 
+void PrintTo(const Operation& operation, std::ostream* out) {
+    *out << operation.name;
+}
+
 std::vector<PriceBar> NewBars(std::int32_t first, int count, float close) {
     std::vector<PriceBar> bars;
     for (int i = 0; i < count; ++i) bars.push_back({first + i, close, close, close, close, 1, 0});
