@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "FileFaults.h"
 
@@ -32,6 +33,18 @@ NativeFile::~NativeFile() {
     Close();
 }
 
+NativeFile::NativeFile(NativeFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
 bool NativeFile::Open(const std::filesystem::path& path, Mode mode) {
     Close();
     if (mode != Mode::Read && !FileChangeAllowed(path)) return Fail();
@@ -40,6 +53,7 @@ bool NativeFile::Open(const std::filesystem::path& path, Mode mode) {
     if (mode == Mode::Read) flags |= O_RDONLY;
     if (mode == Mode::Update) flags |= O_RDWR;
     if (mode == Mode::CreateNew) flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+    if (mode == Mode::OwnFile) flags |= O_RDWR | O_CREAT | O_NOFOLLOW;
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return Fail();
     struct stat status {};

@@ -19,12 +19,15 @@ public:
         Read,
         Update,     // an existing file, read and written
         CreateNew,  // a file that must not exist yet; never follows a symbolic link
+        OwnFile,    // a file of our own, opened or created; never through a symbolic link
     };
 
     NativeFile() = default;
     ~NativeFile();
     NativeFile(const NativeFile&) = delete;
     NativeFile& operator=(const NativeFile&) = delete;
+    NativeFile(NativeFile&& other) noexcept;
+    NativeFile& operator=(NativeFile&& other) noexcept;
 
     [[nodiscard]] bool Open(const std::filesystem::path& path, Mode mode);
     void Close();

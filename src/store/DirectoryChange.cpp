@@ -1,5 +1,7 @@
 #include "DirectoryChange.h"
 
+#include <map>
+#include <optional>
 #include <sstream>
 
 #include "Coding.h"
@@ -18,37 +20,117 @@ namespace x = layout::xmaster;
 
 constexpr const char* kIntentHeader = "corvane-intent 1";
 constexpr const char* kIntentEnd = "end";
+constexpr const char* kStaged = "staged";
 
 std::string Describe(const std::string& what) {
     return what + ": " + LastFileError();
 }
 
-// The steps of a complete record; nothing when it was cut short, in which
-// case none of its steps had begun.
-std::optional<std::vector<IntentRecord::Step>> ReadIntent(const std::filesystem::path& path) {
+struct ReadRecord {
+    std::vector<IntentRecord::Step> steps;
+    bool complete = false;
+};
+
+ReadRecord ReadIntent(const std::filesystem::path& path) {
+    ReadRecord record;
     NativeFile file;
-    if (!file.Open(path, NativeFile::Mode::Read)) return std::nullopt;
+    if (!file.Open(path, NativeFile::Mode::Read)) return record;
     std::string text(static_cast<std::size_t>(file.Size().value_or(0)), '\0');
     if (!file.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
-        return std::nullopt;
+        return record;
     std::istringstream lines(text);
     std::string line;
-    if (!std::getline(lines, line) || line != kIntentHeader) return std::nullopt;
-    std::vector<IntentRecord::Step> steps;
+    if (!std::getline(lines, line) || line != kIntentHeader) return record;
     while (std::getline(lines, line)) {
-        if (line == kIntentEnd) return steps;
+        if (line == kIntentEnd) {
+            record.complete = true;
+            break;
+        }
         IntentRecord::Step step;
         std::istringstream fields(line);
         std::getline(fields, step.verb, '\t');
         std::getline(fields, step.first, '\t');
         std::getline(fields, step.second, '\t');
-        steps.push_back(step);
+        record.steps.push_back(step);
     }
-    return std::nullopt;
+    return record;
+}
+
+std::string ToHex(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
+}
+
+std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = digit(text[i]), low = digit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
+    }
+    return bytes;
+}
+
+std::optional<std::uint64_t> ToOffset(const std::string& text) {
+    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoull(text);
+}
+
+// Files a change wrote in place, kept open until they are on the disk.
+class PatchedFiles {
+public:
+    explicit PatchedFiles(const std::filesystem::path& directory) : directory_(directory) {}
+    NativeFile* Open(const std::string& name) {
+        auto& file = files_[name];
+        if (!file.IsOpen() && !file.Open(directory_ / name, NativeFile::Mode::OwnFile))
+            return nullptr;
+        return &file;
+    }
+    bool SyncAll() {
+        for (auto& [name, file] : files_)
+            if (!file.Sync()) return false;
+        return true;
+    }
+
+private:
+    std::filesystem::path directory_;
+    std::map<std::string, NativeFile> files_;
+};
+
+bool Patch(PatchedFiles& files, const IntentRecord::Step& step, std::string& problem) {
+    const std::size_t space = step.second.find(' ');
+    const auto offset = ToOffset(step.second.substr(0, space));
+    const auto bytes = space == std::string::npos ? std::nullopt : FromHex(step.second.substr(space + 1));
+    if (step.verb == "size" ? !ToOffset(step.second) : !offset || !bytes) {
+        problem = "a damaged step in " + std::string(kIntentName) + " for " + step.first;
+        return false;
+    }
+    NativeFile* file = files.Open(step.first);
+    const bool done = file != nullptr && (step.verb == "size" ? file->Truncate(*ToOffset(step.second))
+                                                              : file->WriteAt(*offset, *bytes));
+    if (!done) problem = Describe("cannot write " + step.first);
+    return done;
 }
 
 bool CarryOut(const std::filesystem::path& directory, const IntentRecord::Step& step,
+              const std::function<bool(const std::string&)>& refreshDates, PatchedFiles& files,
               std::string& problem) {
+    if (step.verb == kStaged) return true;
+    if (step.verb == "patch" || step.verb == "size") return Patch(files, step, problem);
     if (step.verb == "move") {
         const std::filesystem::path from = directory / step.first;
         if (!PathExists(from)) return true;
@@ -62,7 +144,7 @@ bool CarryOut(const std::filesystem::path& directory, const IntentRecord::Step& 
         return false;
     }
     if (step.verb == "dates") {
-        if (RefreshEntryDates(directory, step.first) == Result::Ok) return true;
+        if (refreshDates(step.first)) return true;
         problem = Describe("cannot set the dates of " + step.first);
         return false;
     }
@@ -70,10 +152,26 @@ bool CarryOut(const std::filesystem::path& directory, const IntentRecord::Step& 
     return false;
 }
 
+// With `durable`, what was written in place is on the disk before this returns.
 bool CarryOutAll(const std::filesystem::path& directory,
-                 const std::vector<IntentRecord::Step>& steps, std::string& problem) {
+                 const std::vector<IntentRecord::Step>& steps,
+                 const std::function<bool(const std::string&)>& refreshDates, bool durable,
+                 std::string& problem) {
+    PatchedFiles files(directory);
     for (const IntentRecord::Step& step : steps)
-        if (!CarryOut(directory, step, problem)) return false;
+        if (!CarryOut(directory, step, refreshDates, files, problem)) return false;
+    if (!durable || (files.SyncAll() && SyncDirectory(directory))) return true;
+    problem = Describe("cannot put the change on the disk");
+    return false;
+}
+
+bool RemoveStaged(const std::filesystem::path& directory,
+                  const std::vector<IntentRecord::Step>& steps, std::string& problem) {
+    for (const IntentRecord::Step& step : steps) {
+        if (step.verb != kStaged || RemoveFile(directory / step.first)) continue;
+        problem = Describe("cannot remove " + step.first);
+        return false;
+    }
     return true;
 }
 
@@ -83,67 +181,62 @@ bool WriteRecordAt(const std::filesystem::path& path, std::uint64_t offset,
     return file.Open(path, NativeFile::Mode::Update) && file.WriteAt(offset, record);
 }
 
-// New files a crash left before their intent record was complete: nothing
-// refers to them.
-Result RemoveStagedLeftovers(const std::filesystem::path& directory, std::string& problem) {
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (!name.ends_with(kStagedSuffix)) continue;
-        if (!RemoveFile(it->path())) {
-            problem = Describe("cannot remove " + name);
-            return Result::Failed;
-        }
-    }
-    return Result::Ok;
-}
-
 }  // namespace
 
 IntentRecord::IntentRecord(std::filesystem::path directory)
     : path_(std::move(directory) / kIntentName) {}
 
-Result IntentRecord::Write(const std::vector<Step>& steps, bool durable) {
+Result IntentRecord::Write(const std::vector<Step>& steps, bool complete, bool durable) {
     std::string text = std::string(kIntentHeader) + "\n";
     for (const Step& step : steps) {
         text += step.verb + "\t" + step.first;
         if (!step.second.empty()) text += "\t" + step.second;
         text += "\n";
     }
-    text += std::string(kIntentEnd) + "\n";
-    NativeFile file;
+    if (complete) text += std::string(kIntentEnd) + "\n";
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (RemoveFile(path_) && file.Open(path_, NativeFile::Mode::CreateNew) &&
-        file.WriteAt(0, bytes) && (!durable || file.Sync()))
+    // The file stays between changes, emptied: creating a file per change
+    // costs more than the change itself on some file systems.
+    const bool opened = file_.IsOpen() || file_.Open(path_, NativeFile::Mode::OwnFile);
+    if (opened && file_.WriteAt(0, bytes) && file_.Truncate(bytes.size()) &&
+        (!durable || file_.Sync()))
         return Result::Ok;
-    file.Close();
-    (void)RemoveFile(path_);
     return Result::Failed;
 }
 
 Result IntentRecord::Remove() {
-    return RemoveFile(path_) ? Result::Ok : Result::Failed;
+    const bool opened = file_.IsOpen() || file_.Open(path_, NativeFile::Mode::OwnFile);
+    const bool emptied = opened && file_.Truncate(0);
+    file_.Close();
+    return emptied ? Result::Ok : Result::Failed;
 }
 
 bool HasInterruptedChange(const std::filesystem::path& directory) {
-    return PathExists(directory / kIntentName);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(directory / kIntentName, error);
+    return !error && size > 0;
 }
 
 Result FinishInterruptedChange(const std::filesystem::path& directory, std::string& problem) {
     const std::filesystem::path path = directory / kIntentName;
-    if (!PathExists(path)) return RemoveStagedLeftovers(directory, problem);
-    if (const auto steps = ReadIntent(path)) {
-        if (!CarryOutAll(directory, *steps, problem) || !SyncDirectory(directory)) {
-            if (problem.empty()) problem = Describe("cannot finish an interrupted change");
-            return Result::Failed;
-        }
-    }
-    if (!RemoveFile(path)) {
-        problem = Describe(std::string("cannot remove ") + kIntentName);
+    if (!HasInterruptedChange(directory)) return Result::Ok;
+    const ReadRecord record = ReadIntent(path);
+    const auto refresh = [&](const std::string& name) {
+        return RefreshEntryDates(directory, name) == Result::Ok;
+    };
+    // A complete record is finished; one cut short had not begun, and only
+    // its staged files are cleared.
+    const bool done = record.complete ? CarryOutAll(directory, record.steps, refresh, true, problem)
+                                      : RemoveStaged(directory, record.steps, problem);
+    if (!done) {
+        if (problem.empty()) problem = Describe("cannot finish an interrupted change");
         return Result::Failed;
     }
-    return RemoveStagedLeftovers(directory, problem);
+    if (IntentRecord(directory).Remove() != Result::Ok) {
+        problem = Describe(std::string("cannot empty ") + kIntentName);
+        return Result::Failed;
+    }
+    return Result::Ok;
 }
 
 Result RefreshEntryDates(const std::filesystem::path& directory, const std::string& fileName) {
@@ -179,33 +272,62 @@ Result RefreshEntryDates(const std::filesystem::path& directory, const std::stri
 }
 
 DirectoryChange::DirectoryChange(std::filesystem::path directory)
-    : directory_(std::move(directory)) {}
+    : directory_(std::move(directory)), intent_(directory_) {}
 
 DirectoryChange::~DirectoryChange() {
-    if (committed_) return;
-    for (const std::string& name : staged_) (void)RemoveFile(StagedPath(name));
+    if (committed_ || !prepared_) return;
+    for (const IntentRecord::Step& step : staged_) (void)RemoveFile(directory_ / step.first);
+    (void)intent_.Remove();
 }
 
 std::filesystem::path DirectoryChange::StagedPath(const std::string& name) const {
     return directory_ / (name + kStagedSuffix);
 }
 
-Result DirectoryChange::Stage(const std::string& name, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path staged = StagedPath(name);
-    NativeFile file;
-    // A file left by an earlier crash goes first; creation then refuses
-    // anything planted in its place, a symbolic link included.
-    if (!RemoveFile(staged) || !file.Open(staged, NativeFile::Mode::CreateNew)) return Result::Failed;
-    staged_.push_back(name);
-    if (!file.WriteAt(0, bytes) || !file.CopyPermissionsFrom(directory_ / name) || !file.Sync())
+Result DirectoryChange::BeginStaged(const std::string& name) {
+    // Recorded before it exists, so that a crash before Commit leaves nothing
+    // the next opener does not know to clear; a file left in the way goes.
+    staged_.push_back({kStaged, name + kStagedSuffix, ""});
+    prepared_ = true;
+    if (intent_.Write(staged_, false, false) != Result::Ok || !RemoveFile(StagedPath(name)))
         return Result::Failed;
     steps_.push_back({"move", name + kStagedSuffix, name});
     return Result::Ok;
 }
 
-void DirectoryChange::AdoptStaged(const std::string& name) {
-    staged_.push_back(name);
-    steps_.push_back({"move", name + kStagedSuffix, name});
+Result DirectoryChange::Stage(const std::string& name, std::span<const std::uint8_t> bytes) {
+    NativeFile file;
+    // Creation refuses anything planted in the way, a symbolic link included.
+    if (BeginStaged(name) != Result::Ok ||
+        !file.Open(StagedPath(name), NativeFile::Mode::CreateNew) ||
+        !file.CopyPermissionsFrom(directory_ / name) || !file.WriteAt(0, bytes) || !file.Sync())
+        return Result::Failed;
+    return Result::Ok;
+}
+
+void DirectoryChange::Rewrite(const std::string& name, std::span<const std::uint8_t> before,
+                              std::span<const std::uint8_t> after) {
+    // Compared in blocks; neighbouring changed blocks make one patch.
+    constexpr std::size_t kBlock = 64;
+    std::size_t start = std::string::npos;
+    auto flush = [&](std::size_t end) {
+        if (start == std::string::npos) return;
+        steps_.push_back({"patch", name,
+                          std::to_string(start) + " " + ToHex(after.subspan(start, end - start))});
+        start = std::string::npos;
+    };
+    for (std::size_t at = 0; at < after.size(); at += kBlock) {
+        const std::size_t end = std::min(at + kBlock, after.size());
+        const bool same = end <= before.size() &&
+                          std::equal(after.begin() + static_cast<long>(at),
+                                     after.begin() + static_cast<long>(end),
+                                     before.begin() + static_cast<long>(at));
+        if (!same && start == std::string::npos) start = at;
+        if (same) flush(at);
+    }
+    flush(after.size());
+    if (after.size() < before.size())
+        steps_.push_back({"size", name, std::to_string(after.size())});
 }
 
 void DirectoryChange::Move(const std::string& from, const std::string& to) {
@@ -220,15 +342,18 @@ void DirectoryChange::RefreshDates(const std::string& priceFileName) {
     steps_.push_back({"dates", priceFileName, ""});
 }
 
-Result DirectoryChange::Commit(std::string& problem) {
-    IntentRecord intent(directory_);
-    if (intent.Write(steps_, true) != Result::Ok) {
+Result DirectoryChange::Commit(std::string& problem,
+                               const std::function<bool(const std::string&)>& refreshDates,
+                               bool durable) {
+    std::vector<IntentRecord::Step> record = staged_;
+    record.insert(record.end(), steps_.begin(), steps_.end());
+    if (intent_.Write(record, true, durable) != Result::Ok) {
         problem = Describe(std::string("cannot write ") + kIntentName);
         return Result::Failed;
     }
     committed_ = true;
-    if (CarryOutAll(directory_, steps_, problem) && SyncDirectory(directory_) &&
-        intent.Remove() == Result::Ok)
+    if (CarryOutAll(directory_, steps_, refreshDates, durable, problem) &&
+        intent_.Remove() == Result::Ok)
         return Result::Ok;
     // One more try, as the next opener would; what it cannot finish stays
     // recorded for later.

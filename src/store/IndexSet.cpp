@@ -16,8 +16,8 @@ namespace x = layout::xmaster;
 
 // The whole file, opened for reading and writing so that a file the user made
 // read-only is refused before anything is changed.
-std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path) {
-    NativeFile file;
+std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path,
+                                                   NativeFile& file) {
     if (!file.Open(path, NativeFile::Mode::Update)) return std::nullopt;
     const auto size = file.Size();
     if (!size) return std::nullopt;
@@ -58,7 +58,8 @@ std::vector<std::uint8_t> IndexImage::Bytes() const {
     return bytes;
 }
 
-Result IndexSet::Load(const std::filesystem::path& directory) {
+Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep) {
+    IndexHandles opened;
     masterPath = FindFile(directory, kMasterName);
     emasterPath = FindFile(directory, kEmasterName);
     xmasterPath = FindFile(directory, kXmasterName);
@@ -68,8 +69,8 @@ Result IndexSet::Load(const std::filesystem::path& directory) {
             return Result::Failed;
         }
     }
-    const auto masterBytes = ReadWhole(masterPath);
-    const auto emasterBytes = ReadWhole(emasterPath);
+    const auto masterBytes = ReadWhole(masterPath, opened.master);
+    const auto emasterBytes = ReadWhole(emasterPath, opened.emaster);
     if (!masterBytes || !emasterBytes) {
         problem_ = (masterBytes ? emasterPath : masterPath).filename().string() +
                    " cannot be read and written: " + LastFileError();
@@ -84,7 +85,7 @@ Result IndexSet::Load(const std::filesystem::path& directory) {
     if (hasXmaster) {
         // An XMASTER that is there but cannot be read must not pass for none:
         // the next add would create it anew over the entries it holds.
-        const auto xmasterBytes = ReadWhole(xmasterPath);
+        const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster);
         if (!xmasterBytes) {
             problem_ = xmasterPath.filename().string() +
                        " cannot be read and written: " + LastFileError();
@@ -95,6 +96,7 @@ Result IndexSet::Load(const std::filesystem::path& directory) {
                                                            : -1);
     }
     StampCounts();
+    if (keep != nullptr) *keep = std::move(opened);
     return Result::Ok;
 }
 

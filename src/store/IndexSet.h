@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Layout.h"
+#include "NativeFile.h"
 #include "Result.h"
 #include "SecurityRecord.h"
 
@@ -56,13 +57,21 @@ struct EntryPlace {
     bool extended = false;
 };
 
+// Index files kept open, for writing records in place.
+struct IndexHandles {
+    NativeFile master;
+    NativeFile emaster;
+    NativeFile xmaster;
+};
+
 // The index files of a data directory read whole, for a writer to change and
 // write back. Header counts in the images are the counts of their records.
 class IndexSet {
 public:
     // Fails, with a reason, when MASTER or EMASTER is missing or cannot be
-    // read and written, or XMASTER exists but cannot be.
-    Result Load(const std::filesystem::path& directory);
+    // read and written, or XMASTER exists but cannot be. With `keep` the
+    // files stay open in it.
+    Result Load(const std::filesystem::path& directory, IndexHandles* keep = nullptr);
     const std::string& Problem() const { return problem_; }
 
     IndexImage master{layout::master::kHeaderSize, layout::master::kRecordSize};

@@ -59,7 +59,7 @@ Result StoreWriter::Open(const std::filesystem::path& directory, std::chrono::mi
     std::string problem;
     if (FinishInterruptedChange(directory, problem) != Result::Ok)
         return FailOpen(OpenFailure::Damaged, "an interrupted change cannot be finished: " + problem);
-    if (index_.Load(directory) != Result::Ok) {
+    if (index_.Load(directory, &handles_) != Result::Ok) {
         const bool masterThere = PathExists(index_.masterPath);
         const bool emasterThere = PathExists(index_.emasterPath);
         if (!masterThere && !emasterThere)
@@ -111,6 +111,7 @@ void StoreWriter::Close() {
     if (priceFile_.IsOpen()) (void)ClosePriceFile();
     open_ = false;
     index_ = IndexSet{};
+    handles_ = IndexHandles{};
     lock_.Release();
 }
 
@@ -201,9 +202,8 @@ Result StoreWriter::AddSecurityWithDates(const std::string& symbol, const std::s
     DirectoryChange change(directory_);
     if (change.Stage(priceName, EmptyPriceFile()) != Result::Ok)
         return Fail("cannot create " + priceName + ": " + LastFileError());
-    if (StageIndexFiles(change, index, !slot->extended, slot->extended) != Result::Ok ||
-        CommitIndex(change, index) != Result::Ok)
-        return Result::Failed;
+    StageIndexFiles(change, index, !slot->extended, slot->extended);
+    if (CommitIndex(change) != Result::Ok) return Result::Failed;
     outPath = directory_ / priceName;
     return Result::Ok;
 }
@@ -259,36 +259,37 @@ void StoreWriter::AddExtendedEntry(IndexSet& index, const NewEntry& entry) const
     index.StampCounts();
 }
 
-Result StoreWriter::StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
-                                    bool xmasterFile) {
-    // EMASTER before MASTER: readers go by EMASTER, so it leads.
+// The index files the change rewrites, by patches in place; EMASTER leads,
+// as readers go by it.
+void StoreWriter::StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
+                                  bool xmasterFile) const {
     if (lowFiles) {
-        for (const auto* file : {&index.emasterPath, &index.masterPath}) {
-            const IndexImage& image = file == &index.emasterPath ? index.emaster : index.master;
-            if (change.Stage(NameOf(*file), image.Bytes()) != Result::Ok)
-                return Fail("cannot write " + NameOf(*file) + ": " + LastFileError());
-        }
+        change.Rewrite(NameOf(index.emasterPath), index_.emaster.Bytes(), index.emaster.Bytes());
+        change.Rewrite(NameOf(index.masterPath), index_.master.Bytes(), index.master.Bytes());
     }
-    if (!xmasterFile) return Result::Ok;
+    if (!xmasterFile) return;
     if (index.hasXmaster && index.xmaster.Count() == 0) {
         change.Remove(NameOf(index.xmasterPath));
-        return Result::Ok;
+        return;
     }
-    if (change.Stage(NameOf(index.xmasterPath), index.xmaster.Bytes()) != Result::Ok)
-        return Fail("cannot write " + NameOf(index.xmasterPath) + ": " + LastFileError());
-    return Result::Ok;
+    const std::vector<std::uint8_t> before =
+        index_.hasXmaster ? index_.xmaster.Bytes() : std::vector<std::uint8_t>{};
+    change.Rewrite(NameOf(index.xmasterPath), before, index.xmaster.Bytes());
 }
 
-Result StoreWriter::CommitIndex(DirectoryChange& change, IndexSet& index) {
+// Index changes touch more than one file, so their record and their steps
+// are put on the disk. The index is read again afterwards, as it now is.
+Result StoreWriter::CommitIndex(DirectoryChange& change) {
     std::string problem;
-    const Result result = change.Commit(problem);
-    if (result == Result::Ok) {
-        index.hasXmaster = index.hasXmaster && index.xmaster.Count() > 0;
-        index_ = std::move(index);
-        return Result::Ok;
-    }
+    const Result result = change.Commit(problem, RefreshFromDisk(), true);
     ReloadIndex();
-    return Fail(problem);
+    return result == Result::Ok ? Result::Ok : Fail(problem);
+}
+
+std::function<bool(const std::string&)> StoreWriter::RefreshFromDisk() const {
+    return [directory = directory_](const std::string& name) {
+        return RefreshEntryDates(directory, name) == Result::Ok;
+    };
 }
 
 Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::string& newName,
@@ -307,9 +308,8 @@ Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::
         SetEmasterText(index.emaster.Record(place->index), newSymbol, newName);
     }
     DirectoryChange change(directory_);
-    if (StageIndexFiles(change, index, !place->extended, place->extended) != Result::Ok)
-        return Result::Failed;
-    return CommitIndex(change, index);
+    StageIndexFiles(change, index, !place->extended, place->extended);
+    return CommitIndex(change);
 }
 
 Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t firstDate,
@@ -330,9 +330,8 @@ Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t f
         index.xmaster.Bytes() == index_.xmaster.Bytes())
         return Result::Ok;  // the entry says this already
     DirectoryChange change(directory_);
-    if (StageIndexFiles(change, index, !place->extended, place->extended) != Result::Ok)
-        return Result::Failed;
-    return CommitIndex(change, index);
+    StageIndexFiles(change, index, !place->extended, place->extended);
+    return CommitIndex(change);
 }
 
 Result StoreWriter::DeleteSecurity(const std::string& symbol) {
@@ -346,9 +345,9 @@ Result StoreWriter::DeleteSecurity(const std::string& symbol) {
     if (place->extended) {
         index.xmaster.Remove(place->index);
         index.StampCounts();
-        if (StageIndexFiles(change, index, false, true) != Result::Ok) return Result::Failed;
+        StageIndexFiles(change, index, false, true);
         change.Remove(priceName);
-        return CommitIndex(change, index);
+        return CommitIndex(change);
     }
     if (place->master) index.master.Remove(*place->master);
     index.emaster.Remove(place->index);
@@ -359,22 +358,27 @@ Result StoreWriter::DeleteSecurity(const std::string& symbol) {
         const SecurityRecord moved = index.Entry(EntryPlace{std::nullopt, 0, true});
         change.Move(NameOf(FindFile(directory_, moved.PriceFileName())), priceName);
         MoveFirstExtendedInto(index, entry.fileNumber);
-        if (StageIndexFiles(change, index, true, true) != Result::Ok) return Result::Failed;
-        return CommitIndex(change, index);
+        StageIndexFiles(change, index, true, true);
+        return CommitIndex(change);
     }
     if (index.emaster.Count() == 0) {
         // The last entry takes the index files with it; EMASTER goes first,
         // so the folder stops being a data directory at once.
         change.Remove(NameOf(index.emasterPath));
-        if (index.master.Count() == 0) change.Remove(NameOf(index.masterPath));
-        else if (change.Stage(NameOf(index.masterPath), index.master.Bytes()) != Result::Ok)
-            return Fail("cannot write " + NameOf(index.masterPath) + ": " + LastFileError());
-    } else if (StageIndexFiles(change, index, true, false) != Result::Ok) {
-        return Result::Failed;
+        if (index.master.Count() == 0)
+            change.Remove(NameOf(index.masterPath));
+        else
+            change.Rewrite(NameOf(index.masterPath), index_.master.Bytes(), index.master.Bytes());
+    } else {
+        StageIndexFiles(change, index, true, false);
     }
     change.Remove(priceName);
-    const Result result = CommitIndex(change, index);
-    if (result == Result::Ok && index_.emaster.Count() == 0) Close();
+    const Result result = CommitIndex(change);
+    if (result == Result::Ok && index.emaster.Count() == 0) {
+        // No longer a data directory: nothing of Corvane's stays behind.
+        (void)RemoveFile(directory_ / kIntentName);
+        Close();
+    }
     return result;
 }
 
@@ -412,7 +416,7 @@ Result StoreWriter::CopyPriceFileFrom(const std::string& symbol,
         return Fail("cannot write " + priceName + ": " + LastFileError());
     change.RefreshDates(priceName);
     std::string problem;
-    const Result result = change.Commit(problem);
+    const Result result = change.Commit(problem, RefreshFromDisk(), false);
     ReloadIndex();
     return result == Result::Ok ? Result::Ok : Fail(problem);
 }
@@ -440,12 +444,15 @@ Result StoreWriter::OpenPriceFileForWrite(const std::string& symbol, bool create
         if (PathExists(path) && !old.Open(path, NativeFile::Mode::Update))
             return Fail("cannot open " + priceFileName_ + " of " + symbol + ": " + LastFileError());
     }
-    const std::filesystem::path staged = directory_ / (priceFileName_ + kStagedSuffix);
-    if (RemoveFile(staged) && priceFile_.Create(staged) && priceFile_.CopyPermissionsFrom(path))
+    rebuild_ = std::make_unique<DirectoryChange>(directory_);
+    if (rebuild_->BeginStaged(priceFileName_) == Result::Ok &&
+        priceFile_.Create(rebuild_->StagedPath(priceFileName_)) &&
+        priceFile_.CopyPermissionsFrom(path))
         return Result::Ok;
     const std::string reason = LastFileError();
     priceFile_.Close();
-    (void)RemoveFile(staged);
+    rebuild_.reset();
+    staging_ = false;
     return Fail("cannot create a new " + priceFileName_ + " for " + symbol + ": " + reason);
 }
 
@@ -462,32 +469,61 @@ Result StoreWriter::ClosePriceFile() {
 }
 
 Result StoreWriter::FinishPriceFile() {
-    const std::filesystem::path staged = directory_ / (priceFileName_ + kStagedSuffix);
+    // Bars a failed append wrote but could not count are cut off first, as
+    // the next opener would after a crash.
+    if (priceChanged_ && !priceFile_.DropUncountedTail()) {
+        const std::string reason = LastFileError();
+        priceFile_.Close();
+        open_ = false;  // the intent record stays for the next opener
+        return Fail("cannot finish " + priceFileName_ + ": " + reason);
+    }
+    const auto first = priceFile_.FirstBarDate();
+    const auto last = priceFile_.LastBarDate();
+    const auto setDates = [&](const std::string& name) {
+        return !first || !last || WriteEntryDates(name, *first, *last);
+    };
     if (staging_) {
+        std::unique_ptr<DirectoryChange> change = std::move(rebuild_);
         if (priceWriteFailed_ || !priceFile_.Sync()) {
             const std::string reason = LastFileError();
             priceFile_.Close();
-            (void)RemoveFile(staged);
+            change.reset();  // drops the new file
             return Fail("the new " + priceFileName_ + " was not written whole (" + reason +
                         "); the old one is kept");
         }
         priceFile_.Close();
-        DirectoryChange change(directory_);
-        change.AdoptStaged(priceFileName_);
-        change.RefreshDates(priceFileName_);
+        change->RefreshDates(priceFileName_);
         std::string problem;
-        const Result result = change.Commit(problem);
+        if (change->Commit(problem, setDates, false) == Result::Ok) return Result::Ok;
         ReloadIndex();
-        return result == Result::Ok ? Result::Ok : Fail(problem);
+        return Fail(problem);
     }
     if (!priceChanged_) return Result::Ok;
     priceFile_.Close();
-    const bool datesSet = RefreshEntryDates(directory_, priceFileName_) == Result::Ok;
+    if (setDates(priceFileName_) && priceGuard_->Remove() == Result::Ok) return Result::Ok;
     const std::string reason = LastFileError();
-    const bool finished = datesSet && IntentRecord(directory_).Remove() == Result::Ok;
     ReloadIndex();
-    if (finished) return Result::Ok;
     return Fail("cannot set the dates of " + priceFileName_ + ": " + reason);
+}
+
+// The entry's dates, in memory and in place in its index records.
+bool StoreWriter::WriteEntryDates(const std::string& priceFileName, std::int32_t first,
+                                  std::int32_t last) {
+    const auto place = index_.FindPriceFile(priceFileName);
+    if (!place) return true;  // the entry has gone
+    if (place->extended) {
+        auto record = index_.xmaster.Record(place->index);
+        SetXmasterInfo(record, first, last, static_cast<char>(record[x::kPeriodicity]));
+        return handles_.xmaster.WriteAt(index_.xmaster.OffsetOf(place->index), record);
+    }
+    if (place->master) {
+        auto record = index_.master.Record(*place->master);
+        SetMasterInfo(record, first, last, static_cast<char>(record[m::kPeriodicity]));
+        if (!handles_.master.WriteAt(index_.master.OffsetOf(*place->master), record)) return false;
+    }
+    auto record = index_.emaster.Record(place->index);
+    SetEmasterInfo(record, first, last, static_cast<char>(record[e::kPeriodicity]));
+    return handles_.emaster.WriteAt(index_.emaster.OffsetOf(place->index), record);
 }
 
 Result StoreWriter::AppendBar(const PriceBar& bar) {
@@ -515,7 +551,8 @@ Result StoreWriter::OverwriteLastBar(const PriceBar& bar) {
 // before the entry's dates follow them leaves the next opener to set them.
 Result StoreWriter::BeginPriceChange() {
     if (staging_ || priceChanged_) return Result::Ok;
-    if (IntentRecord(directory_).Write({{"dates", priceFileName_, ""}}, false) != Result::Ok)
+    priceGuard_.emplace(directory_);
+    if (priceGuard_->Write({{"dates", priceFileName_, ""}}, true, false) != Result::Ok)
         return Fail("cannot write " + std::string(kIntentName) + ": " + LastFileError());
     priceChanged_ = true;
     return Result::Ok;
@@ -525,7 +562,8 @@ Result StoreWriter::BeginPriceChange() {
 // intent record left behind must be finished by the next Open before this
 // writer may change anything again, or a new change would overwrite it.
 void StoreWriter::ReloadIndex() {
-    if (HasInterruptedChange(directory_) || index_.Load(directory_) != Result::Ok) open_ = false;
+    if (HasInterruptedChange(directory_) || index_.Load(directory_, &handles_) != Result::Ok)
+        open_ = false;
 }
 
 std::optional<std::int32_t> StoreWriter::GetFirstBarDate() {

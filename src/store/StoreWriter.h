@@ -2,11 +2,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "Clock.h"
+#include "DirectoryChange.h"
 #include "DirectoryLock.h"
 #include "IndexRecords.h"
 #include "IndexSet.h"
@@ -16,8 +19,6 @@
 #include "Result.h"
 
 namespace corvane {
-
-class DirectoryChange;
 
 // Performs every change to a data directory. Not copyable; files close on
 // destruction, though callers close them explicitly.
@@ -117,9 +118,11 @@ private:
     void AddLowEntry(IndexSet& index, const NewEntry& entry, bool raisesHighest) const;
     void AddExtendedEntry(IndexSet& index, const NewEntry& entry) const;
     void MoveFirstExtendedInto(IndexSet& index, std::uint16_t fileNumber) const;
-    Result StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
-                           bool xmasterFile);
-    Result CommitIndex(DirectoryChange& change, IndexSet& index);
+    void StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
+                         bool xmasterFile) const;
+    Result CommitIndex(DirectoryChange& change);
+    std::function<bool(const std::string&)> RefreshFromDisk() const;
+    bool WriteEntryDates(const std::string& priceFileName, std::int32_t first, std::int32_t last);
     Result Fail(const std::string& what);
     Result NotFound(const std::string& symbol);
     Result Refuse(const std::string& text);
@@ -134,6 +137,7 @@ private:
     DirectoryLock lock_;
     bool open_ = false;
     IndexSet index_;
+    IndexHandles handles_;  // the index files, open for writing records in place
     OpenFailure openFailure_ = OpenFailure::None;
     std::string failure_;
     bool failureShown_ = false;
@@ -143,6 +147,8 @@ private:
     bool staging_ = false;       // the open file is a rebuild beside the old one
     bool priceWriteFailed_ = false;
     bool priceChanged_ = false;  // bars written in place, under an intent record
+    std::unique_ptr<DirectoryChange> rebuild_;  // the change that puts a rebuilt file in place
+    std::optional<IntentRecord> priceGuard_;    // covers bars written in place
 };
 
 }  // namespace corvane

@@ -260,6 +260,18 @@ TEST_F(StoreSafetyTest, IndexFilesThatCannotBeReadAreNeverRecreated) {
     EXPECT_FALSE(fs::exists(dir_ / "MASTER"));
     EXPECT_EQ(ReadBytes(dir_ / "EMASTER"), emaster);
 
+    // An XMASTER that is there but will not open (too many open files, say)
+    // must not pass for none: the next add would create it anew, empty.
+    std::vector<StoredSecurity> full;
+    for (int i = 1; i <= 256; ++i) full.push_back({"S" + std::to_string(i), "", 0});
+    MakeDataDir(dir_ / "full", full);
+    const auto xmaster = ReadBytes(dir_ / "full" / "XMASTER");
+    ArmFileFaults({FilePlan::Kind::Fail, 1, 0, "XMASTER"});
+    EXPECT_EQ(writer.Open(dir_ / "full"), Result::Failed);
+    DisarmFileFaults();
+    EXPECT_EQ(writer.AddSecurity("S257", "", 'D'), Result::Failed);
+    EXPECT_EQ(ReadBytes(dir_ / "full" / "XMASTER"), xmaster);
+
     MakeDataDir(dir_ / "short", {{"S1", "One", 3}, {"S2", "Two", 2}});
     WriteBytes(dir_ / "short" / "MASTER", std::vector<std::uint8_t>(53, 0));  // zeroed
     EXPECT_EQ(writer.Open(dir_ / "short"), Result::Failed);

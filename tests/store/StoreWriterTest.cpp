@@ -277,6 +277,7 @@ TEST_F(StoreWriterTest, DeletingTheOnlySecurityRemovesTheIndexFiles) {
     EXPECT_FALSE(Exists("MASTER"));
     EXPECT_FALSE(Exists("EMASTER"));
     EXPECT_FALSE(Exists("F1.DAT"));
+    EXPECT_TRUE(std::filesystem::is_empty(Dir()));  // nothing of ours stays either
     EXPECT_FALSE(StoreReader::IsDataDirectory(Dir()));
 }
 

@@ -151,7 +151,8 @@ std::vector<std::string> CheckDirectory(const fs::path& directory) {
         const bool priceFile = upper.size() > 5 && upper[0] == 'F' &&
                                (upper.ends_with(".DAT") || upper.ends_with(".MWD"));
         if (priceFile && !named.count(upper)) problems.push_back("orphan price file " + upper);
-        if (upper == "CORVANE.INTENT" || upper.ends_with(".CORVANE-NEW"))
+        const bool pending = upper == "CORVANE.INTENT" && fs::file_size(path) > 0;
+        if (pending || upper.ends_with(".CORVANE-NEW"))
             problems.push_back("unfinished change: " + path.filename().string());
     }
     return problems;

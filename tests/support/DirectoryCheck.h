@@ -15,7 +15,8 @@ namespace corvane::test {
 // every entry's price file is there with as many bars as its header says and
 // the entry's dates equal its first and last bar, that no two entries share a
 // file number, that no price file is left without an entry, and that no
-// unfinished change (CORVANE.INTENT, *.corvane-new) is left behind.
+// unfinished change (a CORVANE.INTENT that is not empty, *.corvane-new) is
+// left behind.
 std::vector<std::string> CheckDirectory(const std::filesystem::path& directory);
 
 // The raw 28-byte bar records of every security, by symbol.
