@@ -7,8 +7,8 @@
 #include "CalendarDate.h"
 #include "DayCalendar.h"
 #include "QueryText.h"
-#include "StoreReader.h"
 #include "StoreMessages.h"
+#include "StoreReader.h"
 #include "StoreWriter.h"
 
 namespace corvane {

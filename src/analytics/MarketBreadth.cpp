@@ -8,8 +8,8 @@
 #include "CalendarDate.h"
 #include "DayCalendar.h"
 #include "SelectionAnalysis.h"
-#include "StoreReader.h"
 #include "StoreMessages.h"
+#include "StoreReader.h"
 #include "StoreWriter.h"
 
 namespace corvane {

@@ -71,7 +71,8 @@ bool ValidPeriodicity(const CommandLine& line) {
 // Whole seconds, at most a day.
 std::optional<std::chrono::milliseconds> WaitOf(const CommandLine& line) {
     const std::string text = line.Value("--wait").value_or("0");
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     const int seconds = std::stoi(text);
     if (seconds > 86400) return std::nullopt;

@@ -100,7 +100,8 @@ int AddCommand(const CommandLine& line, CliContext& context) {
     }
     const Result result = writer.AddSecurity(symbol, name, periodicity);
     writer.Close();
-    return result == Result::Ok ? kExitOk : Failure(context, writer, "Can not add security " + symbol);
+    return result == Result::Ok ? kExitOk
+                                : Failure(context, writer, "Can not add security " + symbol);
 }
 
 int DeleteCommand(const CommandLine& line, CliContext& context) {
@@ -134,8 +135,9 @@ int RenameCommand(const CommandLine& line, CliContext& context) {
     const auto& words = line.Positional();
     const Result result = writer.RenameSecurity(words.at(1), words.at(3), words.at(2));
     writer.Close();
-    return result == Result::Ok ? kExitOk
-                                : Failure(context, writer, "Can not rename security " + words.at(1));
+    return result == Result::Ok
+               ? kExitOk
+               : Failure(context, writer, "Can not rename security " + words.at(1));
 }
 
 }  // namespace corvane

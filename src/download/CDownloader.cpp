@@ -301,7 +301,8 @@ bool CDownloader::MergeRows(const std::string& symbol, const std::vector<History
 // Always false, so callers can return it.
 bool CDownloader::ReportStoreFailure(const std::string& symbol, StoreWriter& writer) {
     storeFailed_ = true;
-    prompt_.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+    prompt_.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning,
+                 PromptButtons::Ok);
     return false;
 }
 

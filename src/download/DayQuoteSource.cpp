@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "CalendarDate.h"
-#include "DownloadReport.h"
 #include "Coding.h"
+#include "DownloadReport.h"
 #include "HistorySource.h"
 #include "QueryText.h"
 

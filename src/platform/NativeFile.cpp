@@ -90,8 +90,8 @@ std::optional<std::uint64_t> NativeFile::Size() const {
 std::size_t NativeFile::ReadSome(std::uint64_t offset, std::span<std::uint8_t> out) {
     std::size_t got = 0;
     while (fd_ >= 0 && got < out.size()) {
-        const ssize_t n = ::pread(fd_, out.data() + got, out.size() - got,
-                                  static_cast<off_t>(offset + got));
+        const ssize_t n =
+            ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n < 0) lastError = errno;

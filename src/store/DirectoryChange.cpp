@@ -85,7 +85,8 @@ std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text) {
 }
 
 std::optional<std::uint64_t> ToOffset(const std::string& text) {
-    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 15 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     return std::stoull(text);
 }
@@ -114,14 +115,16 @@ private:
 bool Patch(PatchedFiles& files, const IntentRecord::Step& step, std::string& problem) {
     const std::size_t space = step.second.find(' ');
     const auto offset = ToOffset(step.second.substr(0, space));
-    const auto bytes = space == std::string::npos ? std::nullopt : FromHex(step.second.substr(space + 1));
+    const auto bytes =
+        space == std::string::npos ? std::nullopt : FromHex(step.second.substr(space + 1));
     if (step.verb == "size" ? !ToOffset(step.second) : !offset || !bytes) {
         problem = "a damaged step in " + std::string(kIntentName) + " for " + step.first;
         return false;
     }
     NativeFile* file = files.Open(step.first);
-    const bool done = file != nullptr && (step.verb == "size" ? file->Truncate(*ToOffset(step.second))
-                                                              : file->WriteAt(*offset, *bytes));
+    const bool done =
+        file != nullptr && (step.verb == "size" ? file->Truncate(*ToOffset(step.second))
+                                                : file->WriteAt(*offset, *bytes));
     if (!done) problem = Describe("cannot write " + step.first);
     return done;
 }
@@ -318,10 +321,10 @@ void DirectoryChange::Rewrite(const std::string& name, std::span<const std::uint
     };
     for (std::size_t at = 0; at < after.size(); at += kBlock) {
         const std::size_t end = std::min(at + kBlock, after.size());
-        const bool same = end <= before.size() &&
-                          std::equal(after.begin() + static_cast<long>(at),
-                                     after.begin() + static_cast<long>(end),
-                                     before.begin() + static_cast<long>(at));
+        const bool same =
+            end <= before.size() && std::equal(after.begin() + static_cast<long>(at),
+                                               after.begin() + static_cast<long>(end),
+                                               before.begin() + static_cast<long>(at));
         if (!same && start == std::string::npos) start = at;
         if (same) flush(at);
     }

@@ -114,22 +114,26 @@ bool XmasterSymbolMatches(std::span<const std::uint8_t> record, const std::strin
     return EqualsNoCase(DecodeText(record, x::kSymbol, x::kSymbolWidth), symbol);
 }
 
-void SetMasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name) {
+void SetMasterText(std::span<std::uint8_t> record, const std::string& symbol,
+                   const std::string& name) {
     EncodeText(record, m::kSymbol, m::kSymbolWidth, symbol);
     EncodeText(record, m::kName, m::kNameWidth, name);
 }
 
-void SetEmasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name) {
+void SetEmasterText(std::span<std::uint8_t> record, const std::string& symbol,
+                    const std::string& name) {
     EncodeText(record, e::kSymbol, e::kSymbolWidth, symbol);
     EncodeText(record, e::kName, e::kNameWidth, name);
 }
 
-void SetXmasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name) {
+void SetXmasterText(std::span<std::uint8_t> record, const std::string& symbol,
+                    const std::string& name) {
     EncodeText(record, x::kSymbol, x::kSymbolWidth, symbol);
     EncodeText(record, x::kName, x::kNameWidth, name);
 }
 
-void SetMasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last, char periodicity) {
+void SetMasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last,
+                   char periodicity) {
     EncodeU32(record, m::kFirstDate, MbfDate(first));
     EncodeU32(record, m::kLastDate, MbfDate(last));
     record[m::kPeriodicity] = Byte(UpperPeriodicity(periodicity));

@@ -41,12 +41,18 @@ bool EmasterSymbolMatches(std::span<const std::uint8_t> record, const std::strin
 bool XmasterSymbolMatches(std::span<const std::uint8_t> record, const std::string& symbol);
 
 // Field writers used by rename and update.
-void SetMasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name);
-void SetEmasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name);
-void SetXmasterText(std::span<std::uint8_t> record, const std::string& symbol, const std::string& name);
-void SetMasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last, char periodicity);
-void SetEmasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last, char periodicity);
-void SetXmasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last, char periodicity);
+void SetMasterText(std::span<std::uint8_t> record, const std::string& symbol,
+                   const std::string& name);
+void SetEmasterText(std::span<std::uint8_t> record, const std::string& symbol,
+                    const std::string& name);
+void SetXmasterText(std::span<std::uint8_t> record, const std::string& symbol,
+                    const std::string& name);
+void SetMasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last,
+                   char periodicity);
+void SetEmasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last,
+                    char periodicity);
+void SetXmasterInfo(std::span<std::uint8_t> record, std::int32_t first, std::int32_t last,
+                    char periodicity);
 
 char UpperPeriodicity(char periodicity);
 

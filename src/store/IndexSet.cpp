@@ -33,10 +33,11 @@ void IndexImage::Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount)
     std::copy_n(bytes.begin(), std::min(bytes.size(), header_.size()), header_.begin());
     const std::size_t body = bytes.size() > header_.size() ? bytes.size() - header_.size() : 0;
     presentRecords_ = static_cast<std::uint32_t>(body / recordSize_);
-    const std::uint32_t count =
-        storedCount < 0 || storedCount > presentRecords_ ? presentRecords_
-                                                         : static_cast<std::uint32_t>(storedCount);
-    const auto recordsBegin = bytes.begin() + static_cast<long>(std::min(bytes.size(), header_.size()));
+    const std::uint32_t count = storedCount < 0 || storedCount > presentRecords_
+                                    ? presentRecords_
+                                    : static_cast<std::uint32_t>(storedCount);
+    const auto recordsBegin =
+        bytes.begin() + static_cast<long>(std::min(bytes.size(), header_.size()));
     const auto recordsEnd = recordsBegin + static_cast<long>(count * recordSize_);
     records_.assign(recordsBegin, recordsEnd);
     tail_.assign(recordsEnd, bytes.end());
@@ -87,13 +88,13 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
         // the next add would create it anew over the entries it holds.
         const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster);
         if (!xmasterBytes) {
-            problem_ = xmasterPath.filename().string() +
-                       " cannot be read and written: " + LastFileError();
+            problem_ =
+                xmasterPath.filename().string() + " cannot be read and written: " + LastFileError();
             return Result::Failed;
         }
-        xmaster.Load(*xmasterBytes,
-                     xmasterBytes->size() >= x::kCount + 4 ? DecodeU32(*xmasterBytes, x::kCount)
-                                                           : -1);
+        xmaster.Load(*xmasterBytes, xmasterBytes->size() >= x::kCount + 4
+                                        ? DecodeU32(*xmasterBytes, x::kCount)
+                                        : -1);
     }
     StampCounts();
     if (keep != nullptr) *keep = std::move(opened);
@@ -114,9 +115,11 @@ std::optional<EntryPlace> IndexSet::FindSymbol(const std::string& symbol) const 
     for (std::uint32_t i = 0; i < master.Count() && !masterIndex; ++i)
         if (MasterSymbolMatches(master.Record(i), symbol)) masterIndex = i;
     for (std::uint32_t i = 0; i < emaster.Count(); ++i)
-        if (EmasterSymbolMatches(emaster.Record(i), symbol)) return EntryPlace{masterIndex, i, false};
+        if (EmasterSymbolMatches(emaster.Record(i), symbol))
+            return EntryPlace{masterIndex, i, false};
     for (std::uint32_t i = 0; hasXmaster && i < xmaster.Count(); ++i)
-        if (XmasterSymbolMatches(xmaster.Record(i), symbol)) return EntryPlace{std::nullopt, i, true};
+        if (XmasterSymbolMatches(xmaster.Record(i), symbol))
+            return EntryPlace{std::nullopt, i, true};
     return std::nullopt;
 }
 

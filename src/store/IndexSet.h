@@ -23,7 +23,9 @@ public:
 
     // The stored count is trusted only as far as whole records are present.
     void Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount);
-    std::uint32_t Count() const { return static_cast<std::uint32_t>(records_.size() / recordSize_); }
+    std::uint32_t Count() const {
+        return static_cast<std::uint32_t>(records_.size() / recordSize_);
+    }
     // Whole records present after the header, counted or not.
     std::uint32_t RecordsPresent() const { return presentRecords_; }
 

@@ -58,13 +58,14 @@ Result StoreWriter::Open(const std::filesystem::path& directory, std::chrono::mi
         return FailOpen(OpenFailure::InUse, "");
     std::string problem;
     if (FinishInterruptedChange(directory, problem) != Result::Ok)
-        return FailOpen(OpenFailure::Damaged, "an interrupted change cannot be finished: " + problem);
+        return FailOpen(OpenFailure::Damaged,
+                        "an interrupted change cannot be finished: " + problem);
     if (index_.Load(directory, &handles_) != Result::Ok) {
         const bool masterThere = PathExists(index_.masterPath);
         const bool emasterThere = PathExists(index_.emasterPath);
-        if (!masterThere && !emasterThere)
-            return FailOpen(OpenFailure::NotDataDirectory, "");
-        if (masterThere && emasterThere) return FailOpen(OpenFailure::CannotWrite, index_.Problem());
+        if (!masterThere && !emasterThere) return FailOpen(OpenFailure::NotDataDirectory, "");
+        if (masterThere && emasterThere)
+            return FailOpen(OpenFailure::CannotWrite, index_.Problem());
         return FailOpen(OpenFailure::Damaged, index_.Problem());
     }
     if (const auto damage = Damage()) return FailOpen(OpenFailure::Damaged, *damage);
@@ -83,8 +84,8 @@ Result StoreWriter::FailOpen(OpenFailure failure, std::string problem) {
 // would hand out the file numbers of securities that exist.
 std::optional<std::string> StoreWriter::Damage() const {
     if (index_.master.Count() < index_.emaster.Count())
-        return "MASTER lists " + std::to_string(index_.master.Count()) +
-               " securities, EMASTER " + std::to_string(index_.emaster.Count());
+        return "MASTER lists " + std::to_string(index_.master.Count()) + " securities, EMASTER " +
+               std::to_string(index_.emaster.Count());
     return std::nullopt;
 }
 
@@ -123,7 +124,8 @@ Result StoreWriter::CreateDirectory(const std::filesystem::path& directory) {
         return FailOpen(OpenFailure::InUse, "");
     std::string problem;
     if (FinishInterruptedChange(directory, problem) != Result::Ok)
-        return FailOpen(OpenFailure::Damaged, "an interrupted change cannot be finished: " + problem);
+        return FailOpen(OpenFailure::Damaged,
+                        "an interrupted change cannot be finished: " + problem);
     const std::filesystem::path master = FindFile(directory, kMasterName);
     const std::filesystem::path emaster = FindFile(directory, kEmasterName);
     const bool masterThere = PathExists(master);
@@ -131,7 +133,8 @@ Result StoreWriter::CreateDirectory(const std::filesystem::path& directory) {
     if (masterThere != emasterThere) {
         // A lone index file that lists securities must not get a blank partner.
         std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(masterThere ? master : emaster, error);
+        const std::uintmax_t size =
+            std::filesystem::file_size(masterThere ? master : emaster, error);
         const std::size_t header = masterThere ? m::kHeaderSize : e::kHeaderSize;
         if (error || size > header)
             return FailOpen(OpenFailure::Damaged,
@@ -220,7 +223,8 @@ std::optional<StoreWriter::Slot> StoreWriter::ChooseSlot() const {
         return std::nullopt;
     }
     std::uint32_t next = x::kFirstNumber;
-    if (index_.hasXmaster) next = std::max(DecodeU32(index_.xmaster.Header(), x::kNextNumber), next);
+    if (index_.hasXmaster)
+        next = std::max(DecodeU32(index_.xmaster.Header(), x::kNextNumber), next);
     for (; next <= x::kMaxFileNumber; ++next)
         if (!NumberTaken(static_cast<std::uint16_t>(next), true))
             return Slot{static_cast<std::uint16_t>(next), true, false};
@@ -321,8 +325,8 @@ Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t f
     if (place->extended) {
         SetXmasterInfo(index.xmaster.Record(place->index), firstDate, lastDate, periodicity);
     } else {
-        if (place->master) SetMasterInfo(index.master.Record(*place->master), firstDate, lastDate,
-                                         periodicity);
+        if (place->master)
+            SetMasterInfo(index.master.Record(*place->master), firstDate, lastDate, periodicity);
         SetEmasterInfo(index.emaster.Record(place->index), firstDate, lastDate, periodicity);
     }
     if (index.master.Bytes() == index_.master.Bytes() &&

@@ -146,7 +146,7 @@ private:
     std::string priceFileName_;  // of the open price file, as the entry names it
     bool staging_ = false;       // the open file is a rebuild beside the old one
     bool priceWriteFailed_ = false;
-    bool priceChanged_ = false;  // bars written in place, under an intent record
+    bool priceChanged_ = false;                 // bars written in place, under an intent record
     std::unique_ptr<DirectoryChange> rebuild_;  // the change that puts a rebuilt file in place
     std::optional<IntentRecord> priceGuard_;    // covers bars written in place
 };

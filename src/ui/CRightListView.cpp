@@ -202,9 +202,9 @@ void CRightListView::DeleteSelected() {
         if (Succeeded(writer.DeleteSecurity(symbol)))
             deleted.push_back(row);
         else if (!writer.LastFailureShown())
-            (void)prompt.Show("Security " + symbol + " was not deleted: " + writer.LastFailure() +
-                                  ".",
-                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+            (void)prompt.Show(
+                "Security " + symbol + " was not deleted: " + writer.LastFailure() + ".",
+                kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
         writer.Close();
     }
     model_->RemoveRowList(deleted);

@@ -193,7 +193,8 @@ DlgNewSecurity::Step DlgNewSecurity::AddOne(StoreWriter& writer, const std::stri
         }
         const Result deleted = writer.DeleteSecurity(symbol);
         writer.Close();
-        if (!Succeeded(deleted)) return TellFailure(writer, "Security " + symbol + " was not replaced");
+        if (!Succeeded(deleted))
+            return TellFailure(writer, "Security " + symbol + " was not replaced");
         if (showsList) list_.RemoveSymbolRows(symbol);
         // Deleting the last security removes the index files.
         if (!OpenOrCreate(writer, directory)) {

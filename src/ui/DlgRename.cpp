@@ -77,9 +77,9 @@ void DlgRename::OnOk() {
     writer.Close();
     if (!Succeeded(renamed)) {
         if (!writer.LastFailureShown())
-            (void)prompt.Show("Security " + formerSymbol_ + " was not renamed: " +
-                                  writer.LastFailure() + ".",
-                              kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+            (void)prompt.Show(
+                "Security " + formerSymbol_ + " was not renamed: " + writer.LastFailure() + ".",
+                kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
         return;
     }
     list_.RemoveSymbolRows(formerSymbol_);

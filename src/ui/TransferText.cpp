@@ -142,9 +142,9 @@ void DeleteSource(Prompt& prompt, StoreWriter& writer, const TransferLine& line)
         return;
     }
     if (!Succeeded(writer.DeleteSecurity(line.symbol)))
-        TellFailure(prompt, writer,
-                    "Security " + line.symbol + " was copied but not removed from " +
-                        source.string());
+        TellFailure(
+            prompt, writer,
+            "Security " + line.symbol + " was copied but not removed from " + source.string());
     writer.Close();
 }
 

@@ -4,23 +4,15 @@
 #include <sstream>
 
 #include "CliApp.h"
+#include "CliRun.h"
 #include "GatewayProcess.h"
 #include "TempDir.h"
 
 namespace corvane {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliRun;
 
 class CliTest : public ::testing::Test {
 protected:

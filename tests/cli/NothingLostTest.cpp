@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "CliApp.h"
+#include "CliRun.h"
 #include "DataDirBuilder.h"
 #include "DirectoryCheck.h"
 #include "FileFaults.h"
@@ -20,17 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliRun;
 
 // What the commands do to real directories when files cannot be written,
 // when the index does not match the bars, and when two programs write at once.
@@ -143,7 +135,8 @@ TEST_F(NothingLostTest, TwoProcessesAddingAtOnce) {
             for (int i = 0; i < 150; ++i) {
                 const std::string symbol = "P" + std::to_string(c) + "_" + std::to_string(i);
                 const CliRun run = Cli({"add", Dir(), symbol});
-                if (run.status == 0) added += symbol + "\n";
+                if (run.status == 0)
+                    added += symbol + "\n";
                 else if (run.err.find("is in use by other application.") == std::string::npos)
                     added += "!" + run.err;
             }
@@ -156,7 +149,8 @@ TEST_F(NothingLostTest, TwoProcessesAddingAtOnce) {
     for (int c = 0; c < 2; ++c) {
         std::string text;
         char buffer[4096];
-        for (ssize_t n; (n = ::read(pipes[c][0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+        for (ssize_t n; (n = ::read(pipes[c][0], buffer, sizeof buffer)) > 0;)
+            text.append(buffer, n);
         ::close(pipes[c][0]);
         int status = 0;
         ::waitpid(children[c], &status, 0);

@@ -65,21 +65,54 @@ const std::vector<Operation>& Operations() {
     static const std::vector<Operation> operations = {
         {"update", "small", "S1", false, {}, [](StoreWriter& w) { return Update(w, "S1"); }},
         {"rebuild", "small", "S1", true, {}, [](StoreWriter& w) { return Rebuild(w, "S1"); }},
-        {"add low", "small", "", false, {},
+        {"add low",
+         "small",
+         "",
+         false,
+         {},
          [](StoreWriter& w) { return w.AddSecurity("NEW", "New one", 'D'); }},
-        {"add extended", "full", "", false, {},
+        {"add extended",
+         "full",
+         "",
+         false,
+         {},
          [](StoreWriter& w) { return w.AddSecurity("NEWX", "New extended one", 'D'); }},
-        {"delete low", "small", "", false, {"S2"},
+        {"delete low",
+         "small",
+         "",
+         false,
+         {"S2"},
          [](StoreWriter& w) { return w.DeleteSecurity("S2"); }},
-        {"delete low with extended entries", "full", "", false, {"S10"},
+        {"delete low with extended entries",
+         "full",
+         "",
+         false,
+         {"S10"},
          [](StoreWriter& w) { return w.DeleteSecurity("S10"); }},
-        {"delete extended", "full", "", false, {"X1"},
+        {"delete extended",
+         "full",
+         "",
+         false,
+         {"X1"},
          [](StoreWriter& w) { return w.DeleteSecurity("X1"); }},
-        {"rename low", "small", "", false, {"S3"},
+        {"rename low",
+         "small",
+         "",
+         false,
+         {"S3"},
          [](StoreWriter& w) { return w.RenameSecurity("S3", "Third", "THREE"); }},
-        {"rename extended", "full", "", false, {"X2"},
+        {"rename extended",
+         "full",
+         "",
+         false,
+         {"X2"},
          [](StoreWriter& w) { return w.RenameSecurity("X2", "Second extended", "XTWO"); }},
-        {"update extended", "full", "X1", false, {}, [](StoreWriter& w) { return Update(w, "X1"); }},
+        {"update extended",
+         "full",
+         "X1",
+         false,
+         {},
+         [](StoreWriter& w) { return Update(w, "X1"); }},
     };
     return operations;
 }
@@ -88,9 +121,11 @@ class CrashSafetyTest : public ::testing::TestWithParam<Operation> {
 protected:
     static void SetUpTestSuite() {
         fixtures_ = new TempDir;
-        MakeDataDir(*fixtures_ / "small", {{"S1", "One", 40}, {"S2", "Two", 5}, {"S3", "Three", 0}});
+        MakeDataDir(*fixtures_ / "small",
+                    {{"S1", "One", 40}, {"S2", "Two", 5}, {"S3", "Three", 0}});
         std::vector<StoredSecurity> full;
-        for (int i = 1; i <= 255; ++i) full.push_back({"S" + std::to_string(i), "", i == 10 ? 5 : 0});
+        for (int i = 1; i <= 255; ++i)
+            full.push_back({"S" + std::to_string(i), "", i == 10 ? 5 : 0});
         full.push_back({"X1", "First extended", 7});
         full.push_back({"X2", "Second extended", 3});
         MakeDataDir(*fixtures_ / "full", full);
@@ -134,7 +169,8 @@ protected:
             if (symbol != op.target) {
                 EXPECT_EQ(now, bars) << where << ": bars of " << symbol << " changed";
             } else if (op.rebuild) {
-                EXPECT_TRUE(now == bars || now == finished.at(symbol)) << where << ": a partial rebuild";
+                EXPECT_TRUE(now == bars || now == finished.at(symbol))
+                    << where << ": a partial rebuild";
             } else {
                 // An update keeps every bar but the last, which it may refresh.
                 ASSERT_GE(now.size(), bars.size()) << where;
@@ -164,9 +200,10 @@ TEST_P(CrashSafetyTest, EveryFileOperationCanFailOrStopTheProcess) {
 
     for (const auto kind : {FilePlan::Kind::Crash, FilePlan::Kind::Fail}) {
         for (int at = 1;; ++at) {
-            const std::string where = std::string(op.name) +
-                                      (kind == FilePlan::Kind::Crash ? ", stopped at " : ", failed at ") +
-                                      "file operation " + std::to_string(at);
+            const std::string where =
+                std::string(op.name) +
+                (kind == FilePlan::Kind::Crash ? ", stopped at " : ", failed at ") +
+                "file operation " + std::to_string(at);
             const fs::path dir = Fresh(op, "run");
             const BarRecords before = ReadAllBars(dir);
             ArmFileFaults({kind, at, 0, ""});

@@ -24,7 +24,8 @@ unsigned U16(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8);
 }
 std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 std::string Text(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t width) {
     std::string text(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + width));
@@ -75,12 +76,14 @@ std::vector<Entry> ReadEntries(const std::map<std::string, fs::path>& files,
         return entries;
     }
     const unsigned masterCount = U16(master, 0), emasterCount = U16(emaster, 0);
-    if (master.size() != 53u * (masterCount + 1)) problems.push_back("MASTER size and count differ");
-    if (emaster.size() != 192u * (emasterCount + 1)) problems.push_back("EMASTER size and count differ");
+    if (master.size() != 53u * (masterCount + 1))
+        problems.push_back("MASTER size and count differ");
+    if (emaster.size() != 192u * (emasterCount + 1))
+        problems.push_back("EMASTER size and count differ");
     if (masterCount != emasterCount) problems.push_back("MASTER and EMASTER counts differ");
-    const unsigned low = std::min({masterCount, emasterCount,
-                                   static_cast<unsigned>(master.size() / 53 - 1),
-                                   static_cast<unsigned>(emaster.size() / 192 - 1)});
+    const unsigned low =
+        std::min({masterCount, emasterCount, static_cast<unsigned>(master.size() / 53 - 1),
+                  static_cast<unsigned>(emaster.size() / 192 - 1)});
     for (unsigned i = 1; i <= low; ++i) {
         Entry e{Text(emaster, 192 * i + 11, 14), U16(emaster, 192 * i + 2), false,
                 LongDate(static_cast<std::int64_t>(Ieee(emaster, 192 * i + 64))),
@@ -103,7 +106,8 @@ std::vector<Entry> ReadEntries(const std::map<std::string, fs::path>& files,
         }
         const std::uint32_t count = U32(xmaster, 14);
         if (U32(xmaster, 10) != count) problems.push_back("XMASTER count copies differ");
-        if (xmaster.size() != 150u * (count + 1)) problems.push_back("XMASTER size and count differ");
+        if (xmaster.size() != 150u * (count + 1))
+            problems.push_back("XMASTER size and count differ");
         if (count == 0) problems.push_back("XMASTER without entries");
         for (std::uint32_t i = 1; i <= count && 150u * (i + 1) <= xmaster.size(); ++i)
             entries.push_back({Text(xmaster, 150 * i + 1, 14), U16(xmaster, 150 * i + 65), true,
@@ -123,7 +127,8 @@ std::vector<std::string> CheckDirectory(const fs::path& directory) {
     for (const Entry& e : entries) {
         const std::string name = PriceName(e);
         if (!named.insert(name).second) problems.push_back("two entries name " + name);
-        if (!symbols.insert(Upper(e.symbol)).second) problems.push_back("two entries are " + e.symbol);
+        if (!symbols.insert(Upper(e.symbol)).second)
+            problems.push_back("two entries are " + e.symbol);
         if (!files.count(name)) {
             problems.push_back(e.symbol + ": " + name + " is missing");
             continue;

@@ -35,8 +35,8 @@ DlgReport::DlgReport(const std::filesystem::path& reportPath, QWidget* parent)
             const QString status = entry.result == kResultNotStored
                                        ? QStringLiteral("Not stored: a write failed")
                                    : entry.result == -1 ? QStringLiteral("Invalid symbol")
-                                   : entry.result == 0 ? QStringLiteral("No new data available")
-                                                       : QStringLiteral("Success");
+                                   : entry.result == 0  ? QStringLiteral("No new data available")
+                                                        : QStringLiteral("Success");
             auto* row =
                 new QTreeWidgetItem({success ? QString::number(entry.result) : QStringLiteral("0"),
                                      QString::fromLatin1(entry.symbol), status});
