@@ -1,6 +1,8 @@
 #include "QuoteService.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -16,17 +18,16 @@ std::string Value(const Query& query, const std::string& key, const std::string&
     return found == query.end() ? fallback : found->second;
 }
 
-int IntValue(const Query& query, const std::string& key, int fallback) {
+// A whole query value, pulled within the range of int32 so that sums and
+// products of a few stay well inside int64. Not a number: `fallback`.
+std::int64_t IntValue(const Query& query, const std::string& key, std::int64_t fallback) {
     const std::string text = Value(query, key);
-    return text.empty() ? fallback : std::atoi(text.c_str());
-}
-
-// Month counted from 0, as the services take it.
-std::int32_t DateFrom(const Query& query, const char* month, const char* day, const char* year,
-                      std::int32_t fallback) {
-    if (Value(query, year).empty()) return fallback;
-    return IntValue(query, year, 1900) * 10000 + (IntValue(query, month, 0) + 1) * 100 +
-           IntValue(query, day, 1);
+    const char* begin = text.data();
+    std::int64_t value = 0;
+    const auto [last, error] = std::from_chars(begin, begin + text.size(), value);
+    if (last == begin) return fallback;
+    if (error == std::errc::result_out_of_range) return *begin == '-' ? INT32_MIN : INT32_MAX;
+    return std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX);
 }
 
 std::string Number(double value) {
@@ -97,6 +98,14 @@ char PeriodOf(const std::string& code) {
 
 }  // namespace
 
+std::int32_t QueryDate(const Query& query, const char* month, const char* day, const char* year,
+                       std::int32_t fallback) {
+    if (Value(query, year).empty()) return fallback;
+    const std::int64_t date = IntValue(query, year, 1900) * 10000 +
+                              (IntValue(query, month, 0) + 1) * 100 + IntValue(query, day, 1);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(date, 0, 99999999));
+}
+
 QuoteService::QuoteService(DailyHistory history, ServiceOptions options)
     : history_(std::move(history)), options_(std::move(options)) {}
 
@@ -120,14 +129,14 @@ Answer QuoteService::HistoryTable(const Query& query) const {
     if (bars == nullptr) return NotFound();
     const char period = PeriodOf(Value(query, "g", "d"));
     const std::vector<DailyBar> periodBars = period == 'd' ? *bars : Aggregate(*bars, period);
-    const std::int32_t from = DateFrom(query, "a", "b", "c", 0);
-    const std::int32_t to = DateFrom(query, "d", "e", "f", 99999999);
+    const std::int32_t from = QueryDate(query, "a", "b", "c", 0);
+    const std::int32_t to = QueryDate(query, "d", "e", "f", 99999999);
     const bool paged = query.count("z") > 0;
-    const int first = paged ? IntValue(query, "y", 0) : 0;
-    const int count = paged ? IntValue(query, "z", 200) : -1;
+    const std::int64_t first = paged ? IntValue(query, "y", 0) : 0;
+    const std::int64_t count = paged ? IntValue(query, "z", 200) : -1;
 
     std::string body = "Date,Open,High,Low,Close,Volume,Adj Close\n";
-    int index = 0;
+    std::int64_t index = 0;
     for (auto it = periodBars.rbegin(); it != periodBars.rend(); ++it) {
         if (it->date < from || it->date > to) continue;
         if (index++ < first) continue;
@@ -198,8 +207,8 @@ Answer QuoteService::ForexQuotes(const Query& query) const {
     const std::string p = Value(query, "p", "8");
     const char period = p == "9" ? 'w' : p == "10" ? 'm' : 'd';
     const std::vector<DailyBar> periodBars = period == 'd' ? *bars : Aggregate(*bars, period);
-    const std::int32_t from = DateFrom(query, "mf", "df", "yf", 0);
-    const std::int32_t to = DateFrom(query, "mt", "dt", "yt", 99999999);
+    const std::int32_t from = QueryDate(query, "mf", "df", "yf", 0);
+    const std::int32_t to = QueryDate(query, "mt", "dt", "yt", 99999999);
     const char letter = period == 'w' ? 'W' : period == 'm' ? 'M' : 'D';
     std::string body;
     for (const DailyBar& bar : periodBars) {

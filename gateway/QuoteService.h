@@ -19,6 +19,12 @@ struct Answer {
 // Query values as decoded from the request.
 using Query = std::multimap<std::string, std::string>;
 
+// The YYYYMMDD date of a query's year, month (counted from 0, as the services
+// take it) and day values, kept within 0..99999999 whatever they hold;
+// `fallback` when the year is absent.
+std::int32_t QueryDate(const Query& query, const char* month, const char* day, const char* year,
+                       std::int32_t fallback);
+
 struct ServiceOptions {
     std::optional<std::int32_t> today;  // the quote day; the latest bar when absent
     std::string latestVersion;          // update code offered by /updates.asp; empty: none

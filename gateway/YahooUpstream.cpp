@@ -14,22 +14,13 @@ std::string Value(const Query& query, const std::string& key, const std::string&
     return found == query.end() ? fallback : found->second;
 }
 
-int IntValue(const Query& query, const std::string& key, int fallback) {
-    const std::string text = Value(query, key);
-    return text.empty() ? fallback : std::atoi(text.c_str());
-}
-
-std::int32_t DateFrom(const Query& query, const char* month, const char* day, const char* year,
-                      std::int32_t fallback) {
-    if (Value(query, year).empty()) return fallback;
-    return IntValue(query, year, 1900) * 10000 + (IntValue(query, month, 0) + 1) * 100 +
-           IntValue(query, day, 1);
-}
-
+// Midnight UTC starting a YYYYMMDD date. Fields out of range are pulled in, so
+// an odd date from a query still asks for a window in the calendar.
 std::int64_t EpochOf(std::int32_t date) {
     using namespace std::chrono;
-    const year_month_day ymd{year{date / 10000}, month{unsigned(date / 100 % 100)},
-                             day{unsigned(date % 100)}};
+    const year_month_day ymd{year{std::clamp(date / 10000, 0, 9999)},
+                             month{unsigned(std::clamp(date / 100 % 100, 1, 12))},
+                             day{unsigned(std::clamp(date % 100, 1, 31))}};
     return sys_days{ymd}.time_since_epoch().count() * kDay;
 }
 
@@ -85,6 +76,12 @@ YahooUpstream::Chart YahooUpstream::FetchChart(const std::string& symbol, std::i
     // A day of margin on each side: bars are kept by their local date afterwards.
     const std::int64_t period1 = EpochOf(from) - kDay;
     const std::int64_t period2 = EpochOf(to) + 2 * kDay;  // exclusive
+    Chart chart;
+    // A window that ends before it starts holds no bars: no need to ask.
+    if (period1 >= period2) {
+        chart.answer.emplace();
+        return chart;
+    }
     const std::string request = "/v8/finance/chart/" + PathSegment(YahooSymbol(symbol)) +
                                 "?period1=" + std::to_string(period1) +
                                 "&period2=" + std::to_string(period2) + "&interval=" + interval +
@@ -92,7 +89,6 @@ YahooUpstream::Chart YahooUpstream::FetchChart(const std::string& symbol, std::i
     // A window that ended two days ago or more is final in every time zone.
     const bool finished = EpochOf(to) + 2 * kDay <= nowSeconds_();
     const UpstreamFetcher::Reply reply = fetcher_.Get(request, finished);
-    Chart chart;
     if (reply.status == 0) {
         chart.failure = {503, "text/plain", reply.error + "\n"};
         return chart;
@@ -111,8 +107,8 @@ YahooUpstream::Chart YahooUpstream::FetchChart(const std::string& symbol, std::i
 
 Answer YahooUpstream::History(const Query& query) {
     const std::string symbol = Value(query, "s");
-    const std::int32_t from = DateFrom(query, "a", "b", "c", 19700101);
-    const std::int32_t to = DateFrom(query, "d", "e", "f", Today("UTC"));
+    const std::int32_t from = QueryDate(query, "a", "b", "c", 19700101);
+    const std::int32_t to = QueryDate(query, "d", "e", "f", Today("UTC"));
     const std::string g = Value(query, "g", "d");
     const char* interval = g == "w" ? "1wk" : g == "m" ? "1mo" : "1d";
     Chart chart = FetchChart(symbol, from, to, interval);
@@ -147,8 +143,8 @@ Answer YahooUpstream::Forex(const Query& query) {
     const std::string pair = UpperCase(Value(query, "f"));
     const std::string p = Value(query, "p", "8");
     const char* interval = p == "9" ? "1wk" : p == "10" ? "1mo" : "1d";
-    const std::int32_t from = DateFrom(query, "mf", "df", "yf", 19700101);
-    const std::int32_t to = DateFrom(query, "mt", "dt", "yt", Today("UTC"));
+    const std::int32_t from = QueryDate(query, "mf", "df", "yf", 19700101);
+    const std::int32_t to = QueryDate(query, "mt", "dt", "yt", Today("UTC"));
     Chart chart = FetchChart(pair + "=X", from, to, interval);
     if (!chart.answer) return chart.failure;
     std::vector<DailyBar> bars;

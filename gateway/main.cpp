@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -28,6 +29,18 @@ constexpr const char* kUsage =
     "                       [--upstream-backoff-ms MS] [--upstream-retries N]\n"
     "--upstream yahoo answers from Yahoo's chart API (live quotes) instead of --data.\n"
     "--port 0 picks a free port and prints it as the first line of standard output.\n";
+
+// Each read of a request and each write of an answer gets this long before the
+// connection is dropped, so a stalled client frees its worker.
+constexpr time_t kReadTimeoutSeconds = 3;
+constexpr time_t kWriteTimeoutSeconds = 5;
+// How long a connection may sit idle before (and between) requests.
+constexpr time_t kKeepAliveTimeoutSeconds = 5;
+// Only GETs are answered: a body is never needed, so a large one is refused unread.
+constexpr std::size_t kMaxBodyBytes = 64 * 1024;
+// Well above the handful of connections Corvane opens, so a few stalled or
+// trickling clients (the timeouts above are per read) cannot starve the rest.
+constexpr std::size_t kWorkerThreads = 32;
 
 struct Options {
     int port = 8470;
@@ -107,6 +120,20 @@ int main(int argc, char** argv) {
     // Headers and body go out in separate writes; without this a kept-alive
     // connection waits for the delayed acknowledgement between them.
     server.set_tcp_nodelay(true);
+    server.set_read_timeout(kReadTimeoutSeconds);
+    server.set_write_timeout(kWriteTimeoutSeconds);
+    server.set_keep_alive_timeout(kKeepAliveTimeoutSeconds);
+    server.set_payload_max_length(kMaxBodyBytes);
+    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+    // httplib applies the length limit only to a declared Content-Length and would
+    // buffer a chunked body whole: refuse those before anything is read.
+    server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+        if (!request.has_header("Transfer-Encoding"))
+            return httplib::Server::HandlerResponse::Unhandled;
+        response.status = 411;
+        response.set_content("A request body needs a Content-Length.\n", "text/plain");
+        return httplib::Server::HandlerResponse::Handled;
+    });
     server.Get(".*", [&](const httplib::Request& request, httplib::Response& response) {
         if (options.delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));

@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "  download DIR [SYMBOL...] [--from D] [--to D] [--period daily|weekly|monthly]\n"
     "           [--overwrite] [--services URL]\n"
     "  batch DIR... [--services URL]\n"
+    "  check DIR [--repair]\n"
     "Commands that change a directory take --wait SECONDS to wait for another\n"
     "program that is changing it (default: give up at once).\n"
     "  convert DIR SYMBOL... --out OUTDIR [--preset NAME | --defaults]\n"
@@ -55,6 +56,7 @@ const std::map<std::string, CliCommand>& Commands() {
           {"--overwrite"},
           DownloadCommand}},
         {"batch", {1, kAny, {"--services", "--wait"}, {}, BatchCommand}},
+        {"check", {1, 1, {"--wait"}, {"--repair"}, CheckCommand}},
         {"convert", {2, kAny, {"--out", "--preset"}, {"--defaults"}, ConvertCommand}},
         {"breadth", {1, kAny, {"--from", "--to"}, {}, BreadthCommand}},
         {"index", {1, kAny, {"--type", "--services"}, {}, IndexCommand}},

@@ -4,6 +4,7 @@
 
 #include "CliApp.h"
 #include "Coding.h"
+#include "StoreCheck.h"
 #include "StoreMessages.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
@@ -138,6 +139,33 @@ int RenameCommand(const CommandLine& line, CliContext& context) {
     return result == Result::Ok
                ? kExitOk
                : Failure(context, writer, "Can not rename security " + words.at(1));
+}
+
+// Every finding on its own line; with --repair, first what was mended
+// ("mended: ..."), then what is left. Exit 1 while anything is found.
+int CheckCommand(const CommandLine& line, CliContext& context) {
+    const std::string& directory = line.Positional().at(0);
+    auto inUse = [&] {
+        Warn(context, "Directory " + directory + " is in use by other application.");
+        return kExitFailure;
+    };
+    if (line.Has("--repair")) {
+        const RepairReport repair = RepairStore(directory, context.wait);
+        if (repair.inUse) return inUse();
+        for (const std::string& done : repair.done) context.out << "mended: " << done << '\n';
+        if (repair.result != Result::Ok) {
+            Warn(context, "Directory " + directory + " was not repaired: " + repair.failure + ".");
+            return kExitFailure;
+        }
+    }
+    const CheckReport report = CheckStore(directory);
+    if (!report.dataDirectory) {
+        Warn(context, "Directory " + directory + " is not a data directory.");
+        return kExitFailure;
+    }
+    if (report.inUse) return inUse();
+    for (const std::string& finding : report.findings) context.out << finding << '\n';
+    return report.findings.empty() ? kExitOk : kExitFailure;
 }
 
 }  // namespace corvane

@@ -26,5 +26,6 @@ int BarsCommand(const CommandLine& line, CliContext& context);
 int AddCommand(const CommandLine& line, CliContext& context);
 int DeleteCommand(const CommandLine& line, CliContext& context);
 int RenameCommand(const CommandLine& line, CliContext& context);
+int CheckCommand(const CommandLine& line, CliContext& context);
 
 }  // namespace corvane

@@ -17,8 +17,9 @@ namespace x = layout::xmaster;
 // The whole file, opened for reading and writing so that a file the user made
 // read-only is refused before anything is changed.
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path,
-                                                   NativeFile& file) {
-    if (!file.Open(path, NativeFile::Mode::Update)) return std::nullopt;
+                                                   NativeFile& file, bool readOnly) {
+    if (!file.Open(path, readOnly ? NativeFile::Mode::Read : NativeFile::Mode::Update))
+        return std::nullopt;
     const auto size = file.Size();
     if (!size) return std::nullopt;
     std::vector<std::uint8_t> bytes(*size);
@@ -33,6 +34,9 @@ void IndexImage::Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount)
     std::copy_n(bytes.begin(), std::min(bytes.size(), header_.size()), header_.begin());
     const std::size_t body = bytes.size() > header_.size() ? bytes.size() - header_.size() : 0;
     presentRecords_ = static_cast<std::uint32_t>(body / recordSize_);
+    storedCount_ = storedCount;
+    looseBytes_ = body % recordSize_;
+    rawHeader_ = header_;
     const std::uint32_t count = storedCount < 0 || storedCount > presentRecords_
                                     ? presentRecords_
                                     : static_cast<std::uint32_t>(storedCount);
@@ -41,6 +45,12 @@ void IndexImage::Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount)
     const auto recordsEnd = recordsBegin + static_cast<long>(count * recordSize_);
     records_.assign(recordsBegin, recordsEnd);
     tail_.assign(recordsEnd, bytes.end());
+}
+
+void IndexImage::CountAllRecords() {
+    const std::size_t whole = tail_.size() / recordSize_ * recordSize_;
+    records_.insert(records_.end(), tail_.begin(), tail_.begin() + static_cast<long>(whole));
+    tail_.erase(tail_.begin(), tail_.begin() + static_cast<long>(whole));
 }
 
 void IndexImage::Append(std::span<const std::uint8_t> record) {
@@ -59,7 +69,7 @@ std::vector<std::uint8_t> IndexImage::Bytes() const {
     return bytes;
 }
 
-Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep) {
+Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep, bool readOnly) {
     IndexHandles opened;
     masterPath = FindFile(directory, kMasterName);
     emasterPath = FindFile(directory, kEmasterName);
@@ -70,11 +80,11 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
             return Result::Failed;
         }
     }
-    const auto masterBytes = ReadWhole(masterPath, opened.master);
-    const auto emasterBytes = ReadWhole(emasterPath, opened.emaster);
+    const auto masterBytes = ReadWhole(masterPath, opened.master, readOnly);
+    const auto emasterBytes = ReadWhole(emasterPath, opened.emaster, readOnly);
     if (!masterBytes || !emasterBytes) {
         problem_ = (masterBytes ? emasterPath : masterPath).filename().string() +
-                   " cannot be read and written: " + LastFileError();
+                   (readOnly ? " cannot be read: " : " cannot be read and written: ") + LastFileError();
         return Result::Failed;
     }
     auto u16Count = [](const std::vector<std::uint8_t>& bytes) -> std::int64_t {
@@ -86,10 +96,10 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
     if (hasXmaster) {
         // An XMASTER that is there but cannot be read must not pass for none:
         // the next add would create it anew over the entries it holds.
-        const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster);
+        const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster, readOnly);
         if (!xmasterBytes) {
             problem_ =
-                xmasterPath.filename().string() + " cannot be read and written: " + LastFileError();
+                xmasterPath.filename().string() + (readOnly ? " cannot be read: " : " cannot be read and written: ") + LastFileError();
             return Result::Failed;
         }
         xmaster.Load(*xmasterBytes, xmasterBytes->size() >= x::kCount + 4
@@ -134,6 +144,19 @@ std::optional<EntryPlace> IndexSet::FindPriceFile(const std::string& fileName) c
                          fileName))
             return EntryPlace{std::nullopt, i, true};
     return std::nullopt;
+}
+
+std::vector<std::pair<EntryPlace, SecurityRecord>> IndexSet::Entries() const {
+    std::vector<std::pair<EntryPlace, SecurityRecord>> entries;
+    for (std::uint32_t i = 0; i < emaster.Count(); ++i) {
+        const EntryPlace place{i < master.Count() ? std::optional(i) : std::nullopt, i, false};
+        entries.emplace_back(place, Entry(place));
+    }
+    for (std::uint32_t i = 0; hasXmaster && i < xmaster.Count(); ++i) {
+        const EntryPlace place{std::nullopt, i, true};
+        entries.emplace_back(place, Entry(place));
+    }
+    return entries;
 }
 
 SecurityRecord IndexSet::Entry(const EntryPlace& place) const {

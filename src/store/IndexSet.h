@@ -26,6 +26,14 @@ public:
     std::uint32_t Count() const {
         return static_cast<std::uint32_t>(records_.size() / recordSize_);
     }
+    // The count the header held when loaded; -1 when the header was short.
+    std::int64_t StoredCount() const { return storedCount_; }
+    // Bytes after the last whole record.
+    std::size_t LooseBytes() const { return looseBytes_; }
+    // The header as it was on disk, before any count was set.
+    std::span<const std::uint8_t> RawHeader() const { return rawHeader_; }
+    // Takes in every whole record present, counted or not.
+    void CountAllRecords();
     // Whole records present after the header, counted or not.
     std::uint32_t RecordsPresent() const { return presentRecords_; }
 
@@ -50,6 +58,9 @@ private:
     std::vector<std::uint8_t> tail_;
     std::size_t recordSize_;
     std::uint32_t presentRecords_ = 0;
+    std::int64_t storedCount_ = 0;
+    std::size_t looseBytes_ = 0;
+    std::vector<std::uint8_t> rawHeader_;
 };
 
 // Where an entry stands in the index files.
@@ -72,8 +83,9 @@ class IndexSet {
 public:
     // Fails, with a reason, when MASTER or EMASTER is missing or cannot be
     // read and written, or XMASTER exists but cannot be. With `keep` the
-    // files stay open in it.
-    Result Load(const std::filesystem::path& directory, IndexHandles* keep = nullptr);
+    // files stay open in it; with `readOnly` they need only be readable.
+    Result Load(const std::filesystem::path& directory, IndexHandles* keep = nullptr,
+                bool readOnly = false);
     const std::string& Problem() const { return problem_; }
 
     IndexImage master{layout::master::kHeaderSize, layout::master::kRecordSize};
@@ -83,6 +95,8 @@ public:
     std::filesystem::path masterPath, emasterPath, xmasterPath;
 
     std::optional<EntryPlace> FindSymbol(const std::string& symbol) const;
+    // Every entry in store order with its place.
+    std::vector<std::pair<EntryPlace, SecurityRecord>> Entries() const;
     std::optional<EntryPlace> FindPriceFile(const std::string& fileName) const;
     SecurityRecord Entry(const EntryPlace& place) const;
     // Writes the counts of the images into their headers.

@@ -6,6 +6,7 @@
 #include "DirectoryChange.h"
 #include "DirectoryFiles.h"
 #include "NativeFile.h"
+#include "StoreCheck.h"
 #include "StoreMessages.h"
 
 namespace corvane {
@@ -80,13 +81,13 @@ Result StoreWriter::FailOpen(OpenFailure failure, std::string problem) {
     return Result::Failed;
 }
 
-// Low entries live in MASTER and EMASTER alike; a MASTER that lost records
-// would hand out the file numbers of securities that exist.
+// A change to index files that disagree would make them worse: a MASTER
+// that lost records, for one, hands out the file numbers of securities
+// that exist.
 std::optional<std::string> StoreWriter::Damage() const {
-    if (index_.master.Count() < index_.emaster.Count())
-        return "MASTER lists " + std::to_string(index_.master.Count()) + " securities, EMASTER " +
-               std::to_string(index_.emaster.Count());
-    return std::nullopt;
+    const std::vector<std::string> damage = IndexDamage(index_);
+    if (damage.empty()) return std::nullopt;
+    return damage.front();
 }
 
 std::string StoreWriter::OpenFailureMessage() const {
@@ -97,7 +98,8 @@ std::string StoreWriter::OpenFailureMessage() const {
         case OpenFailure::NotDataDirectory:
             return "Directory " + directory + " is not a data directory.";
         case OpenFailure::Damaged:
-            return "Directory " + directory + " is damaged: " + failure_ + ".";
+            return "Directory " + directory + " is damaged: " + failure_ +
+                   "; run corvane-cli check --repair";
         case OpenFailure::CannotWrite:
             return "Directory " + directory + " cannot be changed: " + failure_ + ".";
         case OpenFailure::None:

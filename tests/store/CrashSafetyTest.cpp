@@ -293,7 +293,8 @@ TEST_F(StoreSafetyTest, IndexFilesThatCannotBeReadAreNeverRecreated) {
     EXPECT_EQ(writer.GetOpenFailure(), StoreWriter::OpenFailure::Damaged);
     EXPECT_EQ(writer.CreateDirectory(dir_.Path()), Result::Failed);
     EXPECT_EQ(writer.OpenFailureMessage(),
-              "Directory " + dir_.Path().string() + " is damaged: MASTER is missing.");
+              "Directory " + dir_.Path().string() +
+                  " is damaged: MASTER is missing; run corvane-cli check --repair");
     EXPECT_FALSE(fs::exists(dir_ / "MASTER"));
     EXPECT_EQ(ReadBytes(dir_ / "EMASTER"), emaster);
 

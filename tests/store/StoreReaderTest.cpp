@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include "Coding.h"
+#include "StoreCheck.h"
 #include "StoreFixture.h"
 
 namespace corvane::test {
@@ -172,9 +173,17 @@ TEST_F(OverstatedCountTest, TruncatedFilesReadOnlyWhatIsThere) {
     EXPECT_EQ(entries.back().symbol, "S256");
 }
 
-TEST_F(OverstatedCountTest, WriterAppendsAfterTheLastRealRecord) {
+TEST_F(OverstatedCountTest, WriterRefusesUntilRepairedThenAppendsAfterTheLastRealRecord) {
     SetU16("F1.DAT", 2, 40);
     SetU16("EMASTER", 0, 400);
+    ASSERT_EQ(writer_.Open(Dir()), Result::Failed);
+    EXPECT_EQ(writer_.OpenFailureMessage(),
+              "Directory " + Dir().string() +
+                  " is damaged: EMASTER: its header counts 400 records, the file holds 255; run "
+                  "corvane-cli check --repair");
+    const RepairReport repair = RepairStore(Dir(), std::chrono::milliseconds(0));
+    ASSERT_EQ(repair.result, Result::Ok) << repair.failure;
+    EXPECT_EQ(repair.done.front(), "EMASTER: record count set to 255 from the records");
     ASSERT_EQ(writer_.Open(Dir()), Result::Ok);
     AppendBars("S1", 1, 1060101);
     writer_.Close();
