@@ -84,7 +84,8 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
     const auto emasterBytes = ReadWhole(emasterPath, opened.emaster, readOnly);
     if (!masterBytes || !emasterBytes) {
         problem_ = (masterBytes ? emasterPath : masterPath).filename().string() +
-                   (readOnly ? " cannot be read: " : " cannot be read and written: ") + LastFileError();
+                   (readOnly ? " cannot be read: " : " cannot be read and written: ") +
+                   LastFileError();
         return Result::Failed;
     }
     auto u16Count = [](const std::vector<std::uint8_t>& bytes) -> std::int64_t {
@@ -98,8 +99,9 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
         // the next add would create it anew over the entries it holds.
         const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster, readOnly);
         if (!xmasterBytes) {
-            problem_ =
-                xmasterPath.filename().string() + (readOnly ? " cannot be read: " : " cannot be read and written: ") + LastFileError();
+            problem_ = xmasterPath.filename().string() +
+                       (readOnly ? " cannot be read: " : " cannot be read and written: ") +
+                       LastFileError();
             return Result::Failed;
         }
         xmaster.Load(*xmasterBytes, xmasterBytes->size() >= x::kCount + 4

@@ -71,8 +71,8 @@ void CheckXmasterHeader(const IndexSet& index, std::vector<std::string>& out) {
 void CheckLowInStep(const IndexSet& index, std::vector<std::string>& out) {
     const std::string master = NameOf(index.masterPath), emaster = NameOf(index.emasterPath);
     if (index.master.Count() != index.emaster.Count())
-        out.push_back(master + " lists " + std::to_string(index.master.Count()) +
-                      " securities, " + emaster + " " + std::to_string(index.emaster.Count()));
+        out.push_back(master + " lists " + std::to_string(index.master.Count()) + " securities, " +
+                      emaster + " " + std::to_string(index.emaster.Count()));
     const std::uint32_t both = std::min(index.master.Count(), index.emaster.Count());
     for (std::uint32_t i = 0; i < both; ++i) {
         const SecurityRecord entry = DecodeEmasterRecord(index.emaster.Record(i));
@@ -113,9 +113,8 @@ void CheckPrices(const std::filesystem::path& directory, const SecurityRecord& e
         out.push_back(Label(entry) + ": the price file cannot be read: " + LastFileError());
         return;
     }
-    const std::size_t present = bytes.size() < p::kHeaderSize
-                                    ? 0
-                                    : (bytes.size() - p::kHeaderSize) / p::kRecordSize;
+    const std::size_t present =
+        bytes.size() < p::kHeaderSize ? 0 : (bytes.size() - p::kHeaderSize) / p::kRecordSize;
     const int declared =
         bytes.size() < 4 ? -1 : static_cast<std::int16_t>(DecodeU16(bytes, p::kCount)) - 1;
     if (declared != static_cast<int>(present))
@@ -132,7 +131,8 @@ void CheckPrices(const std::filesystem::path& directory, const SecurityRecord& e
         const PriceBar bar = DecodePriceRecord(record);
         if (k > 0 && bar.date <= previous && unordered++ == 0)
             firstUnordered = std::to_string(ToLongDate(bar.date));
-        if (bar.high < bar.low && inverted++ == 0) firstInverted = std::to_string(ToLongDate(bar.date));
+        if (bar.high < bar.low && inverted++ == 0)
+            firstInverted = std::to_string(ToLongDate(bar.date));
         previous = bar.date;
         if (k == bars - 1 && bars > 0) {
             PriceRecord head;
@@ -164,7 +164,8 @@ bool IsPriceFileName(const std::string& name) {
 void CheckLeftovers(const std::filesystem::path& directory, const IndexSet& index,
                     std::vector<std::string>& out) {
     std::set<std::string> named;
-    for (const auto& [place, entry] : index.Entries()) named.insert(AsciiUpper(entry.PriceFileName()));
+    for (const auto& [place, entry] : index.Entries())
+        named.insert(AsciiUpper(entry.PriceFileName()));
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
@@ -213,9 +214,9 @@ void RebuildMaster(IndexSet& index, std::vector<std::string>& done) {
         const auto record = index.emaster.Record(i);
         const SecurityRecord entry = DecodeEmasterRecord(record);
         highest = std::max(highest, entry.fileNumber);
-        records.push_back(BuildMasterRecord({entry.symbol, entry.name, entry.periodicity,
-                                             entry.fileNumber, entry.firstDate, entry.lastDate,
-                                             record[e::kMovedMark] == '6'}));
+        records.push_back(
+            BuildMasterRecord({entry.symbol, entry.name, entry.periodicity, entry.fileNumber,
+                               entry.firstDate, entry.lastDate, record[e::kMovedMark] == '6'}));
     }
     EncodeU16(header, m::kHighestNumber, std::min<std::uint16_t>(highest, m::kMaxLowEntries));
     master.Load(header, 0);
@@ -235,8 +236,9 @@ bool MendDates(const std::filesystem::path& directory, IndexSet& index,
             continue;
         const auto first = prices.FirstBarDate();
         const auto last = prices.LastBarDate();
-        if (!first || !last || (ToLongDate(*first) == ToLongDate(entry.firstDate) &&
-                                ToLongDate(*last) == ToLongDate(entry.lastDate)))
+        if (!first || !last ||
+            (ToLongDate(*first) == ToLongDate(entry.firstDate) &&
+             ToLongDate(*last) == ToLongDate(entry.lastDate)))
             continue;
         if (place.extended) {
             auto record = index.xmaster.Record(place.index);
@@ -283,7 +285,8 @@ CheckReport CheckStore(const std::filesystem::path& directory) {
         return report;
     }
     for (std::string& line : IndexDamage(index)) report.findings.push_back(std::move(line));
-    for (const auto& [place, entry] : index.Entries()) CheckPrices(directory, entry, report.findings);
+    for (const auto& [place, entry] : index.Entries())
+        CheckPrices(directory, entry, report.findings);
     CheckLeftovers(directory, index, report.findings);
     return report;
 }
