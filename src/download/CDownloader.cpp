@@ -6,6 +6,7 @@
 #include "Coding.h"
 #include "DayQuoteSource.h"
 #include "ForexSource.h"
+#include "RebuildSeam.h"
 #include "StoreMessages.h"
 #include "StoreReader.h"
 
@@ -154,9 +155,10 @@ void CDownloader::RunList(RunState& run, const std::string& list, Progress* prog
         if (space == std::string::npos) space = list.size();
         const std::string symbol = list.substr(begin, space - begin);
         if (display_.showSymbol) display_.showSymbol(symbol);
+        reportNote_.clear();
         const int result = ProcessSecurity(symbol, run.start, run.end, run.periodicity);
         // A stopped run still reports the security in hand.
-        report_.AddLine(symbol, result);
+        report_.AddLine(symbol, result, reportNote_);
         const std::size_t position = run.base + space;
         if (progress != nullptr) progress->SetPosition(static_cast<int>(position));
         if (run.total > 0) ShowTimes(run, static_cast<double>(position) / run.total);
@@ -213,9 +215,11 @@ int CDownloader::DownloadSecurity(const std::string& symbol, std::int32_t start,
     // An empty answer must not empty a price file that is to be rebuilt.
     if (mode == DownloadMode::Overwrite && fetch.rows.empty()) return 0;
 
+    const std::vector<PriceBar> stored =
+        mode == DownloadMode::Overwrite ? StoredBars(symbol, periodicity) : std::vector<PriceBar>{};
     StoreWriter writer(prompt_, clock_);
     if (!OpenWriter(writer)) return 0;
-    if (!MergeRows(symbol, fetch.rows, writer, mode, start)) return kResultNotStored;
+    if (!MergeRows(symbol, fetch.rows, writer, mode, start, stored)) return kResultNotStored;
     // The dates follow the bars already; the periodicity is the request's.
     if (writer.OpenPriceFileBySymbol(symbol) != Result::Ok)
         return ReportStoreFailure(symbol, writer), kResultNotStored;
@@ -265,7 +269,8 @@ std::optional<SecurityRecord> CDownloader::FindSecurity(const std::string& symbo
 }
 
 bool CDownloader::MergeRows(const std::string& symbol, const std::vector<HistoryRow>& rows,
-                            StoreWriter& writer, DownloadMode mode, std::int32_t /*last*/) {
+                            StoreWriter& writer, DownloadMode mode, std::int32_t /*last*/,
+                            const std::vector<PriceBar>& stored) {
     const Result opened = mode == DownloadMode::Overwrite
                               ? writer.OpenPriceFileForWrite(symbol, true)
                               : writer.OpenPriceFileBySymbol(symbol);
@@ -287,6 +292,12 @@ bool CDownloader::MergeRows(const std::string& symbol, const std::vector<History
             appended.push_back(bar);
         }
     }
+    if (mode == DownloadMode::Overwrite) {
+        const RebuildSeam seam = KeepStoredHistory(stored, appended);
+        appended.insert(appended.begin(), seam.before.begin(), seam.before.end());
+        appended.insert(appended.end(), seam.after.begin(), seam.after.end());
+        if (seam.unscaled) reportNote_ = "stored bars kept unscaled: no day in common";
+    }
     // One write for all new bars.
     if (written == Result::Ok) written = writer.AppendBars(appended);
     if (written != Result::Ok) {
@@ -304,6 +315,23 @@ bool CDownloader::ReportStoreFailure(const std::string& symbol, StoreWriter& wri
     prompt_.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning,
                  PromptButtons::Ok);
     return false;
+}
+
+// The bars a rebuild replaces, when they are of the rebuild's periodicity.
+std::vector<PriceBar> CDownloader::StoredBars(const std::string& symbol, Periodicity periodicity) {
+    std::vector<PriceBar> bars;
+    const std::optional<SecurityRecord> entry = FindSecurity(symbol);
+    if (!entry || PeriodicityOf(entry->periodicity) != periodicity) return bars;
+    StoreReader reader(prompt_);
+    if (reader.Open(directory_) != Result::Ok || !reader.SeekSymbol(symbol) ||
+        reader.OpenCurrentPriceFile() != Result::Ok)
+        return bars;
+    while (reader.GetRemainingBars() > 0) {
+        reader.ReadNextBar();
+        bars.push_back(reader.CurrentBar());
+    }
+    reader.Close();
+    return bars;
 }
 
 bool CDownloader::DirectoryOpens() {

@@ -68,9 +68,11 @@ public:
     std::optional<SecurityRecord> FindSecurity(const std::string& symbol);
     // Stores the rows in the symbol's price file; false, with a message, when
     // the file cannot be opened or a write fails. An update never adds a bar
-    // dated on or before the file's last bar.
+    // dated on or before the file's last bar; a rebuild keeps the `stored`
+    // bars the rows do not reach (see KeepStoredHistory).
     bool MergeRows(const std::string& symbol, const std::vector<HistoryRow>& rows,
-                   StoreWriter& writer, DownloadMode mode, std::int32_t last);
+                   StoreWriter& writer, DownloadMode mode, std::int32_t last,
+                   const std::vector<PriceBar>& stored = {});
     bool PumpMessages() { return pump_.PumpMessages(); }
 
     int StopFlag() const { return session_.stopFlag; }
@@ -86,6 +88,7 @@ private:
     int FetchQuoteOnly(const SecurityRecord& entry);
     bool OpenWriter(StoreWriter& writer);
     bool ReportStoreFailure(const std::string& symbol, StoreWriter& writer);
+    std::vector<PriceBar> StoredBars(const std::string& symbol, Periodicity periodicity);
     bool DirectoryOpens();
     bool StartRun(RunState& run, std::int32_t start, std::int32_t end, Periodicity periodicity);
     void EndRun(RunState& run);
@@ -105,6 +108,7 @@ private:
     int adjustedFlag_ = 0;
     int forexFlag_ = 0;
     bool storeFailed_ = false;  // some security of the run could not be stored
+    std::string reportNote_;    // said on the report line of the security in hand
     std::chrono::milliseconds writerWait_{0};
     DownloadReport report_;
 };

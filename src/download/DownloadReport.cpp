@@ -22,9 +22,10 @@ bool DownloadReport::Create(const std::filesystem::path& path, const LocalDateTi
     return true;
 }
 
-void DownloadReport::AddLine(const std::string& symbol, int result) {
+void DownloadReport::AddLine(const std::string& symbol, int result, const std::string& note) {
     if (file_ == nullptr) return;
-    std::fprintf(file_, "%s,%d\n", symbol.c_str(), result);
+    std::fprintf(file_, "%s,%d%s%s\n", symbol.c_str(), result, note.empty() ? "" : ",",
+                 note.c_str());
     std::fflush(file_);
 }
 
@@ -50,8 +51,10 @@ std::optional<ReportContents> ReadReport(const std::filesystem::path& path) {
         ReportEntry entry;
         entry.symbol = line.substr(0, comma);
         if (comma != std::string::npos) {
-            const std::string number = line.substr(comma + 1);
-            std::from_chars(number.data(), number.data() + number.size(), entry.result);
+            const std::string rest = line.substr(comma + 1);
+            const std::size_t noteComma = rest.find(',');
+            std::from_chars(rest.data(), rest.data() + rest.size(), entry.result);
+            if (noteComma != std::string::npos) entry.note = rest.substr(noteComma + 1);
         }
         report.entries.push_back(entry);
     }

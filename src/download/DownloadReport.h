@@ -22,7 +22,8 @@ public:
 
     // Creates (truncates) the file, its folder too; false when it cannot.
     [[nodiscard]] bool Create(const std::filesystem::path& path, const LocalDateTime& runDate);
-    void AddLine(const std::string& symbol, int result);
+    // A note, when there is one, follows as a third field.
+    void AddLine(const std::string& symbol, int result, const std::string& note = "");
     void Close();
 
 private:
@@ -37,6 +38,7 @@ struct ReportEntry {
     // New bars, 0 for none, -1 for a symbol the service rejected, -2 when
     // storing failed.
     int result = 0;
+    std::string note;  // what the run says besides the number; usually empty
 
     bool operator==(const ReportEntry&) const = default;
 };

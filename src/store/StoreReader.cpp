@@ -113,6 +113,13 @@ Result StoreReader::OpenPriceFileBySymbol(const std::string& symbol) {
     return Result::Ok;
 }
 
+Result StoreReader::OpenCurrentPriceFile() {
+    ClosePriceFile();
+    return priceFile_.Open(FindFile(directory_, GetPriceFileName()), StoreFile::Mode::Read)
+               ? Result::Ok
+               : Result::Failed;
+}
+
 void StoreReader::ClosePriceFile() {
     priceFile_.Close();
     bar_ = PriceBar{};

@@ -53,6 +53,8 @@ public:
     // Searches forward from the current entry only; callers open the reader
     // right before searching. Shows a message on failure.
     Result OpenPriceFileBySymbol(const std::string& symbol);
+    // The price file of the current entry; fails silently.
+    Result OpenCurrentPriceFile();
     void ClosePriceFile();
     // Reads the next bar; call only while bars remain. A failed read leaves
     // the previous bar in place.

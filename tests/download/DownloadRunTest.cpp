@@ -249,6 +249,48 @@ TEST_F(DownloadRunTest, DirectoryInUseStopsTheRun) {
     EXPECT_EQ(http_.CountOf("/table.csv"), 1);
 }
 
+// A rebuild whose answer begins after the stored history: the service no
+// longer has the old days, and the rebuild must not cost them.
+TEST_F(DownloadRunTest, ARebuildKeepsTheStoredDaysItsAnswerLacks) {
+    struct Case {
+        const char* name;
+        std::int32_t storedFrom, storedTo, rebuildFrom;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"overlapping, rescaled at the seam", 19950103, 20000131, 19990104, ""},
+        {"no day in common, kept as stored", 19950103, 19951229, 19990104,
+         ",stored bars kept unscaled: no day in common"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string symbol = c.note[0] ? "AAPL" : "MSFT";
+        AddSecurity(symbol);
+        Run(symbol, c.storedFrom, c.storedTo, Periodicity::Daily, "20131107", true);
+        const auto stored = Bars(symbol);
+        ASSERT_GT(stored.size(), 200u);
+        const auto report = Run(symbol, c.rebuildFrom, 20131031, Periodicity::Daily, "20131107", true);
+        ASSERT_EQ(report.size(), 1u);
+        EXPECT_THAT(report[0], testing::EndsWith(c.note));
+        const auto rebuilt = Bars(symbol);
+        // Every stored day before the answer is still there, in order.
+        std::size_t kept = 0;
+        while (kept < stored.size() && ToLongDate(stored[kept].date) < c.rebuildFrom) ++kept;
+        ASSERT_GE(rebuilt.size(), kept);
+        for (std::size_t k = 0; k < kept; ++k) EXPECT_EQ(rebuilt[k].date, stored[k].date);
+        EXPECT_GT(ToLongDate(rebuilt[kept].date), ToLongDate(rebuilt[kept - 1].date));
+        EXPECT_EQ(ToLongDate(Entry(symbol).firstDate), ToLongDate(stored.front().date));
+        if (c.note[0] == '\0') {
+            // The day-to-day move across the seam is the stored one.
+            const float storedMove = stored[kept].close / stored[kept - 1].close;
+            const float rebuiltMove = rebuilt[kept].close / rebuilt[kept - 1].close;
+            EXPECT_NEAR(rebuiltMove, storedMove, 0.01f);
+        } else {
+            EXPECT_EQ(rebuilt.front().close, stored.front().close);
+        }
+    }
+}
+
 TEST_F(DownloadRunTest, EmptyAnswerNeverEmptiesAPriceFile) {
     AddSecurity("MSFT");
     Run("MSFT", 20130101, 20131031);

@@ -32,11 +32,14 @@ DlgReport::DlgReport(const std::filesystem::path& reportPath, QWidget* parent)
         title += QStringLiteral(" - ") + QString::fromStdString(report->runDate);
         for (const ReportEntry& entry : report->entries) {
             const bool success = entry.result > 0;
-            const QString status = entry.result == kResultNotStored
-                                       ? QStringLiteral("Not stored: a write failed")
-                                   : entry.result == -1 ? QStringLiteral("Invalid symbol")
-                                   : entry.result == 0  ? QStringLiteral("No new data available")
-                                                        : QStringLiteral("Success");
+            QString status = entry.result == kResultNotStored
+                                 ? QStringLiteral("Not stored: a write failed")
+                             : entry.result == -1 ? QStringLiteral("Invalid symbol")
+                             : entry.result == 0  ? QStringLiteral("No new data available")
+                                                  : QStringLiteral("Success");
+            if (!entry.note.empty())
+                status +=
+                    QStringLiteral(" (") + QString::fromLatin1(entry.note) + QStringLiteral(")");
             auto* row =
                 new QTreeWidgetItem({success ? QString::number(entry.result) : QStringLiteral("0"),
                                      QString::fromLatin1(entry.symbol), status});
