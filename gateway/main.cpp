@@ -36,10 +36,10 @@ constexpr time_t kReadTimeoutSeconds = 3;
 constexpr time_t kWriteTimeoutSeconds = 5;
 // How long a connection may sit idle before (and between) requests.
 constexpr time_t kKeepAliveTimeoutSeconds = 5;
-// Only GETs are answered: a body is never needed, so a large one is refused unread.
+// Only GETs are answered and need no body: a larger one is read past, not kept.
 constexpr std::size_t kMaxBodyBytes = 64 * 1024;
-// Well above the handful of connections Corvane opens, so a few stalled or
-// trickling clients (the timeouts above are per read) cannot starve the rest.
+// Enough workers that a few stalled or trickling clients (the timeouts above
+// are per read, not per request) cannot starve the rest.
 constexpr std::size_t kWorkerThreads = 32;
 
 struct Options {
@@ -125,13 +125,20 @@ int main(int argc, char** argv) {
     server.set_keep_alive_timeout(kKeepAliveTimeoutSeconds);
     server.set_payload_max_length(kMaxBodyBytes);
     server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    // httplib applies the length limit only to a declared Content-Length and would
-    // buffer a chunked body whole: refuse those before anything is read.
-    server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+    // httplib applies the length limit to a declared Content-Length only and would
+    // buffer a chunked body whole: refuse one unread and hang up, so that its
+    // chunks are not read as further requests either.
+    server.set_pre_routing_handler([](const httplib::Request& request,
+                                      httplib::Response& response) {
         if (!request.has_header("Transfer-Encoding"))
             return httplib::Server::HandlerResponse::Unhandled;
+        static const std::string kRefusal = "A request body needs a Content-Length.\n";
         response.status = 411;
-        response.set_content("A request body needs a Content-Length.\n", "text/plain");
+        response.set_content_provider(
+            kRefusal.size(), "text/plain", [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                sink.write(kRefusal.data(), kRefusal.size());
+                return false;  // the connection ends once the answer is out
+            });
         return httplib::Server::HandlerResponse::Handled;
     });
     server.Get(".*", [&](const httplib::Request& request, httplib::Response& response) {

@@ -91,6 +91,39 @@ TEST(QuoteServiceTest, ForexLinesOldestFirstInTheServiceLayout) {
     EXPECT_THAT(Lines(answer), ElementsAre("EURUSD,D,20050315,000000,1.3312,1.3345,1.329,1.332,0"));
 }
 
+// Values far out of range, negative or no number at all give a plain answer,
+// with no overflow on the way (the sanitizer build stops on one).
+TEST(QuoteServiceTest, OddQueryValuesGiveAPlainAnswer) {
+    struct Case {
+        const char* path;
+        Query query;
+        std::size_t lines;
+    };
+    const Case cases[] = {
+        {"/table.csv", {{"s", "ABC.MI"}, {"c", "999999"}}, 1},  // starting past every bar
+        {"/table.csv",
+         {{"s", "ABC.MI"}, {"a", "2147483647"}, {"b", "2147483647"}, {"c", "2005"}},
+         1},
+        {"/table.csv", {{"s", "ABC.MI"}, {"d", "11"}, {"e", "31"}, {"f", "2147483647"}}, 6},
+        {"/table.csv", {{"s", "ABC.MI"}, {"c", "-2147483648"}, {"a", "-1"}, {"b", "-1"}}, 6},
+        {"/table.csv", {{"s", "ABC.MI"}, {"c", "99999999999999999999999"}}, 1},
+        {"/table.csv", {{"s", "ABC.MI"}, {"f", "-99999999999999999999999"}}, 1},
+        {"/table.csv", {{"s", "ABC.MI"}, {"c", "soon"}, {"a", "x"}, {"b", ""}}, 6},
+        {"/table.csv", {{"s", "ABC.MI"}, {"y", "1"}, {"z", "2147483647"}}, 5},
+        {"/table.csv", {{"s", "ABC.MI"}, {"y", "-7"}, {"z", "-1"}}, 6},
+        {"/FOREXQUOTE.txt", {{"f", "EURUSD"}, {"yf", "999999"}, {"yt", "2147483647"}}, 0},
+        {"/FOREXQUOTE.txt",
+         {{"f", "EURUSD"}, {"yf", "-5"}, {"mt", "-2147483648"}, {"yt", "2005"}},
+         0},
+    };
+    const QuoteService service = Service();
+    for (const Case& c : cases) {
+        const Answer answer = service.Handle(c.path, c.query);
+        EXPECT_EQ(answer.status, 200) << c.path;
+        EXPECT_EQ(Lines(answer).size(), c.lines) << c.path << ::testing::PrintToString(c.query);
+    }
+}
+
 TEST(QuoteServiceTest, MakersPaths) {
     ServiceOptions options;
     EXPECT_EQ(Service(options).Handle("/updates.asp", {{"version", "108000"}}).body, "0\n");

@@ -207,6 +207,21 @@ TEST_F(YahooUpstreamTest, CurrencyPairThroughTheForexPath) {
     EXPECT_TRUE(fx.lines[0].ends_with(",0"));
 }
 
+// Odd dates in a query give an answer; a window that ends before it starts is
+// answered empty without asking upstream.
+TEST_F(YahooUpstreamTest, OddDatesInAQuery) {
+    const HttpResult empty = Get("/table.csv?s=AAPL&a=00&b=01&c=999999&g=d");
+    ASSERT_TRUE(empty.ok) << empty.error;
+    EXPECT_THAT(empty.lines, ::testing::ElementsAre("Date,Open,High,Low,Close,Volume,Adj Close"));
+    EXPECT_EQ(fake_.requests, 0);
+    for (const char* query : {"c=2020&d=99&e=99&f=2147483647", "c=-2147483648&a=-1&b=99",
+                              "c=soon&f=2020&d=-7", "yf=-5&yt=999999&f=EURUSD"}) {
+        const std::string path = query[0] == 'y' ? "/FOREXQUOTE.txt?" : "/table.csv?s=AAPL&";
+        const HttpResult answer = Get(path + query);
+        EXPECT_TRUE(answer.ok) << query << " " << answer.error;
+    }
+}
+
 TEST_F(YahooUpstreamTest, UnknownSymbolAndRateLimits) {
     const HttpResult unknown = Get("/table.csv?s=NOSUCH&a=00&b=01&c=2020&d=00&e=31&f=2020&g=d");
     ASSERT_TRUE(unknown.ok);
