@@ -81,6 +81,25 @@ std::optional<std::chrono::milliseconds> WaitOf(const CommandLine& line) {
     return std::chrono::seconds(seconds);
 }
 
+// What the dialogs refuse too: an empty symbol, one longer than the 14
+// characters an entry holds, and characters that would split it in a list,
+// the clipboard text or report.txt.
+std::optional<std::string> SymbolProblem(const std::string& symbol) {
+    if (symbol.empty()) return "a symbol cannot be empty";
+    if (symbol.size() > 14) return "the symbol " + symbol + " is longer than 14 characters";
+    if (symbol.find_first_of(" ,\r\n\t") != std::string::npos)
+        return "a symbol cannot hold a space, a comma or a line break";
+    return std::nullopt;
+}
+
+// The symbols a command would store: add's, and rename's new one.
+std::optional<std::string> StoredSymbolProblem(const std::string& command,
+                                               const std::vector<std::string>& words) {
+    if (command == "add") return SymbolProblem(words.at(1));
+    if (command == "rename") return SymbolProblem(words.at(2));
+    return std::nullopt;
+}
+
 int UsageError(std::ostream& err, const std::string& problem) {
     err << "corvane-cli: " << problem << '\n' << kUsage;
     return kExitUsage;
@@ -106,6 +125,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (count < command.minWords || count > command.maxWords)
         return UsageError(err, "wrong number of arguments for " + args[0]);
     if (!ValidPeriodicity(*line)) return UsageError(err, "periodicity must be D, W or M");
+    if (const auto problem = StoredSymbolProblem(args[0], line->Positional()))
+        return UsageError(err, *problem);
     const auto wait = WaitOf(*line);
     if (!wait) return UsageError(err, "--wait takes whole seconds, at most 86400");
 

@@ -29,9 +29,9 @@ int ConvertCommand(const CommandLine& line, CliContext& context) {
     std::string symbols;
     for (std::size_t i = 1; i < words.size(); ++i) symbols += " " + words[i];
     AsciiConverter converter(context.prompt);
-    const int written = converter.Convert(words[0], symbols, *out, options);
-    const int expected = options.singleFile ? 1 : static_cast<int>(words.size() - 1);
-    return written == expected ? kExitOk : kExitFailure;
+    // A symbol the directory lacks fails the command once the others are written.
+    const int converted = converter.Convert(words[0], symbols, *out, options);
+    return converted == static_cast<int>(words.size() - 1) ? kExitOk : kExitFailure;
 }
 
 }  // namespace corvane

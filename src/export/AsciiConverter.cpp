@@ -136,8 +136,10 @@ int AsciiConverter::Convert(const std::filesystem::path& directory, const std::s
         std::FILE* file = CreateFile(path);
         if (file == nullptr) return 0;
         if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());
-        for (const auto& token : tokens) WriteSecurity(file, directory, token, options);
-        return CloseFile(file, path) ? 1 : 0;
+        int converted = 0;
+        for (const auto& token : tokens)
+            converted += WriteSecurity(file, directory, token, options) ? 1 : 0;
+        return CloseFile(file, path) ? converted : 0;
     }
     for (const auto& token : tokens) {
         if (!IsSafeFileName(token)) {
@@ -148,17 +150,18 @@ int AsciiConverter::Convert(const std::filesystem::path& directory, const std::s
         std::FILE* file = CreateFile(path);
         if (file == nullptr) continue;
         if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());
-        WriteSecurity(file, directory, token, options);
-        written += CloseFile(file, path) ? 1 : 0;
+        const bool found = WriteSecurity(file, directory, token, options);
+        written += CloseFile(file, path) && found ? 1 : 0;
     }
     return written;
 }
 
-void AsciiConverter::WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
+bool AsciiConverter::WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
                                    const std::string& symbol, const ConversionOptions& options) {
     StoreReader reader(prompt_);
-    if (reader.Open(directory) != Result::Ok) return;
-    if (reader.OpenPriceFileBySymbol(symbol) == Result::Ok) {
+    if (reader.Open(directory) != Result::Ok) return false;
+    const bool found = reader.OpenPriceFileBySymbol(symbol) == Result::Ok;
+    if (found) {
         const char periodicity = reader.GetPeriodicity();
         while (reader.GetRemainingBars() > 0) {
             reader.ReadNextBar();
@@ -170,6 +173,7 @@ void AsciiConverter::WriteSecurity(std::FILE* file, const std::filesystem::path&
         reader.ClosePriceFile();
     }
     reader.Close();
+    return found;
 }
 
 std::FILE* AsciiConverter::CreateFile(const std::filesystem::path& path) {

@@ -32,14 +32,16 @@ public:
 
     // symbolsText: the securities separated by single spaces, as typed. The
     // options get the dot of their extension and the single file's default
-    // name, as the dialog's copy does. Returns the number of files written.
+    // name, as the dialog's copy does. Returns the number of securities
+    // converted: a symbol the directory lacks, or whose file cannot be
+    // written, does not count.
     int Convert(const std::filesystem::path& directory, const std::string& symbolsText,
                 const std::filesystem::path& outputDirectory, ConversionOptions& options);
 
 private:
     std::FILE* CreateFile(const std::filesystem::path& path);
     bool CloseFile(std::FILE* file, const std::filesystem::path& path);
-    void WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
+    bool WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
                        const std::string& symbol, const ConversionOptions& options);
     void Warn(const std::string& text);
 

@@ -71,6 +71,12 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
         {"add", Dir(), "X", "--periodicity", "Q"},
         {"rename", Dir(), "A", "B"},
         {"list", Dir(), "--bogus"},
+        {"add", Dir(), "ABCDEFGHIJKLMNO"},  // 15 characters
+        {"add", Dir(), ""},
+        {"add", Dir(), "A,B"},
+        {"add", Dir(), "A\nB"},
+        {"add", Dir(), "A B"},
+        {"rename", Dir(), "IBM", "I B M", "IBM Corp"},
     };
     for (const auto& args : cases) {
         const CliRun run = Cli(args);
@@ -122,6 +128,10 @@ TEST_F(CliTest, ConvertWithTheDefaultButtonsOptions) {
     EXPECT_EQ(header, "<DTYYYYMMDD>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>");
     EXPECT_EQ(first, "19820104,7718.84,7718.84,7718.84,7718.84,0.00");
     EXPECT_EQ(Cli({"convert", Dir(), ".N225", "--out", out, "--preset", "None"}).status, 1);
+    // A symbol the directory lacks fails the command, the others are written.
+    std::filesystem::remove(dir_ / "out" / ".N225.txt");
+    EXPECT_EQ(Cli({"convert", Dir(), "NOPE", ".N225", "--out", out, "--defaults"}).status, 1);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "out" / ".N225.txt"));
     EXPECT_EQ(Cli({"convert", Dir(), ".N225"}).status, 2);
 }
 
