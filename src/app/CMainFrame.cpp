@@ -26,6 +26,8 @@
 #include "DlgRename.h"
 #include "DlgReport.h"
 #include "ProgressWnd.h"
+#include "StoreCheck.h"
+#include "StoreReader.h"
 #include "SymbolDatabase.h"
 #include "TransferText.h"
 
@@ -79,6 +81,14 @@ CMainFrame::CMainFrame(CCorvaneDoc& doc, AppSettings& settings, FrameServices se
 
     connect(list_, &CRightListView::StateChanged, this, &CMainFrame::UpdateCommandStates);
     connect(list_, &CRightListView::TitleRequested, this, &QWidget::setWindowTitle);
+    connect(list_, &CRightListView::DamageFound, this, [this](const QString& damage) {
+        damageLabel_->setText(
+            damage.isEmpty()
+                ? QString()
+                : QStringLiteral("This directory needs a repair (Tools > Check and repair): ") +
+                      damage);
+        damageLabel_->setVisible(!damage.isEmpty());
+    });
     connect(list_, &CRightListView::ContextMenuRequested, this,
             [this](const QPoint& at) { BuildListContextMenu()->popup(at); });
     connect(tree_, &CLeftTreeView::TitleRequested, this, &QWidget::setWindowTitle);
@@ -148,6 +158,7 @@ void CMainFrame::CreateCommands() {
     Connect(kCmdDownload, [this] { OnDownload(); });
     Connect(kCmdReport, [this] { OnReport(); });
     Connect(kCmdUpdateSymbols, [this] { (void)OnUpdateSymbolDatabase(); });
+    Connect(kCmdCheckRepair, [this] { OnCheckRepair(); });
 
     viewModes_ = new QActionGroup(this);
     const std::pair<int, int> modes[] = {{kCmdLargeIcons, CRightListView::LargeIcons},
@@ -188,7 +199,7 @@ void CMainFrame::CreateMenus() {
         {kCmdLargeIcons, kCmdSmallIcons, kCmdList, kCmdReports});
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     add(tools, {kCmdDownload, kCmdBatchDownload, 0, kCmdConvert, kCmdMarketBreadth, kCmdIndex, 0,
-                kCmdScheduler});
+                kCmdScheduler, kCmdCheckRepair});
     add(tools->addMenu(QStringLiteral("Web data")), {kCmdCharts, kCmdFundamentals});
     add(tools, {0, kCmdUpdateSymbols, kCmdCheckUpdates, 0, kCmdSettings});
     add(menuBar()->addMenu(QStringLiteral("&Help")), {kCmdContents, kCmdAbout});
@@ -234,6 +245,10 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
+    damageLabel_ = new QLabel(bar);
+    damageLabel_->setObjectName(QStringLiteral("damageLabel"));
+    damageLabel_->setVisible(false);
+    bar->addWidget(damageLabel_, 1);
     for (const char* indicator : {"CAPS", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), bar);
         label->setEnabled(false);
@@ -441,6 +456,61 @@ bool CMainFrame::OnUpdateSymbolDatabase() {
                                               progress.AsProgress(), doc_.GetPrompt());
     progress.CloseProgressWindow();
     return reached;
+}
+
+namespace {
+
+// At most a screenful of lines, then how many more there are.
+std::string Listed(const std::vector<std::string>& lines) {
+    constexpr std::size_t kShown = 12;
+    std::string text;
+    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) text += "\n- " + lines[i];
+    if (lines.size() > kShown)
+        text += "\n... and " + std::to_string(lines.size() - kShown) + " more";
+    return text;
+}
+
+std::string RepairSummary(const std::string& directory, const RepairReport& repair,
+                          const CheckReport& check) {
+    if (repair.inUse || check.inUse)
+        return "Directory " + directory + " is in use by other application.";
+    if (!check.dataDirectory) return "Directory " + directory + " is not a data directory.";
+    std::string text;
+    if (repair.result != Result::Ok)
+        text = "Directory " + directory + " was not repaired: " + repair.failure + ".";
+    else if (repair.done.empty())
+        text = "Directory " + directory + " needed no repair.";
+    else
+        text = "Repaired in " + directory + ":" + Listed(repair.done);
+    if (!check.findings.empty())
+        text += "\n\nLeft as it is, as no repair can mend it without guessing:" +
+                Listed(check.findings);
+    return text;
+}
+
+}  // namespace
+
+void CMainFrame::OnCheckRepair() {
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::current_path(error);
+    ProgressWnd progress(services_.store, this);
+    const QString title = QStringLiteral("Checking and repairing ...");
+    progress.OpenProgressWindow(this, title, false);
+    progress.MakeModal(title, false);
+    // A folder that is no data directory is not touched.
+    const RepairReport repair = StoreReader::IsDataDirectory(directory)
+                                    ? RepairStore(directory, std::chrono::milliseconds(0))
+                                    : RepairReport{};
+    const CheckReport check = CheckStore(directory);
+    progress.CloseProgressWindow();
+    const bool sound = repair.result == Result::Ok && check.findings.empty() && check.dataDirectory;
+    doc_.GetPrompt().Show(RepairSummary(directory.string(), repair, check), kAppCaption,
+                          sound ? PromptIcon::Information : PromptIcon::Warning, PromptButtons::Ok);
+    list_->ReloadSecurityList();
+}
+
+QString CMainFrame::DamageNote() const {
+    return damageLabel_->isVisible() ? damageLabel_->text() : QString();
 }
 
 void CMainFrame::ShowAbout() {

@@ -25,6 +25,8 @@ class QMenu;
 class QSystemTrayIcon;
 class QToolBar;
 
+class QLabel;
+
 namespace corvane {
 
 // What the main window reaches outside itself.
@@ -78,6 +80,10 @@ public:
     void OnDownload();
     void OnReport();
     bool OnUpdateSymbolDatabase();
+    // Repairs the directory shown and says what was mended and what is left.
+    void OnCheckRepair();
+    // The status bar's word on the directory shown; empty when it is sound.
+    QString DamageNote() const;
     // The database the lists read: the updated one, else the shipped one.
     std::filesystem::path SymbolDatabasePath() const;
     void OpenHelpTopic(const QString& topic);
@@ -113,6 +119,7 @@ private:
     CLeftTreeView* tree_;
     QToolBar* toolBar_ = nullptr;
     QMenu* trayMenu_ = nullptr;
+    QLabel* damageLabel_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QActionGroup* viewModes_ = nullptr;
     std::map<int, QAction*> commands_;

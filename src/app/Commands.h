@@ -37,6 +37,7 @@ enum CommandId : int {
     kCmdContents = 32807,
     kCmdAbout = 57664,
     kCmdRestore = 32816,
+    kCmdCheckRepair = 32830,
 };
 
 // When a command can be chosen.
@@ -97,6 +98,9 @@ inline constexpr CommandInfo kCommands[] = {
     {kCmdCharts, "Charts", "", Availability::Selection, true},
     {kCmdFundamentals, "Fundamentals", "View fundamental data for selected security",
      Availability::Selection, true},
+    {kCmdCheckRepair, "Check and &repair",
+     "Check the directory and mend what can be mended\nCheck and repair", Availability::Always,
+     true},
     {kCmdUpdateSymbols, "&Update symbol database", "Update securities symbols",
      Availability::Always, true},
     {kCmdCheckUpdates, "C&heck for product updates", "", Availability::Always, false},

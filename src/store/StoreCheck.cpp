@@ -266,6 +266,15 @@ std::vector<std::string> IndexDamage(const IndexSet& index) {
     return damage;
 }
 
+std::optional<std::string> IndexDamageOf(const std::filesystem::path& directory) {
+    if (!PathExists(FindFile(directory, kEmasterName))) return std::nullopt;
+    IndexSet index;
+    if (index.Load(directory, nullptr, true) != Result::Ok) return index.Problem();
+    std::vector<std::string> damage = IndexDamage(index);
+    if (damage.empty()) return std::nullopt;
+    return damage.front();
+}
+
 CheckReport CheckStore(const std::filesystem::path& directory) {
     CheckReport report;
     report.dataDirectory = PathExists(FindFile(directory, kEmasterName)) ||

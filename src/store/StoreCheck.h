@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ namespace corvane {
 // number or a symbol. Writers refuse a directory while any is found. One
 // line each; empty for a sound index.
 std::vector<std::string> IndexDamage(const IndexSet& index);
+
+// The first disagreement among a data directory's index files, read only
+// and quickly (price files are not read): what a window says of a
+// directory it shows. Nothing for a sound directory or a folder that is
+// not a data directory.
+std::optional<std::string> IndexDamageOf(const std::filesystem::path& directory);
 
 struct CheckReport {
     bool dataDirectory = true;  // EMASTER or MASTER is there at all

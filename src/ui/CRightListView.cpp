@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "DisplayDate.h"
+#include "StoreCheck.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
 #include "TransferText.h"
@@ -136,7 +137,11 @@ void CRightListView::AddSecurityRow(const std::string& symbol, const std::string
 
 void CRightListView::ListDirectory() {
     StoreReader reader(doc_.GetPrompt());
-    if (!Succeeded(reader.Open(CurrentDirectory()))) return;
+    if (!Succeeded(reader.Open(CurrentDirectory()))) {
+        const auto damage = IndexDamageOf(CurrentDirectory());
+        Q_EMIT DamageFound(damage ? QString::fromLatin1(*damage) : QString());
+        return;
+    }
     std::vector<ListRowsModel::Row> rows;
     rows.reserve(static_cast<std::size_t>(reader.GetRemainingSecurities()));
     while (reader.GetRemainingSecurities() > 0) {
@@ -146,6 +151,8 @@ void CRightListView::ListDirectory() {
     }
     reader.Close();
     model_->AppendRows(std::move(rows));
+    const auto damage = IndexDamageOf(CurrentDirectory());
+    Q_EMIT DamageFound(damage ? QString::fromLatin1(*damage) : QString());
 }
 
 void CRightListView::ReloadSecurityList() {
@@ -157,6 +164,7 @@ void CRightListView::ReloadSecurityList() {
 
 void CRightListView::RemoveAllRows() {
     model_->Clear();
+    Q_EMIT DamageFound(QString());
 }
 
 void CRightListView::RemoveSymbolRows(const std::string& symbol) {

@@ -67,6 +67,9 @@ Q_SIGNALS:
     // Rows, selection or view changed: command availability may change.
     void StateChanged();
     void TitleRequested(const QString& title);
+    // What is wrong with the index files of the directory listed; empty when
+    // nothing is, or when no data directory is listed.
+    void DamageFound(const QString& damage);
     void ContextMenuRequested(const QPoint& globalPosition);
 
 private:

@@ -5,6 +5,7 @@
 #include <QHostInfo>
 #include <QLockFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
@@ -270,6 +271,41 @@ TEST_F(MainWindowTest, ShortcutsAndTheContextMenuReachTheCommands) {
     EXPECT_FALSE(menu->actions()[7]->isEnabled());  // Convert to ASCII is not built yet
     menu->actions()[0]->trigger();
     EXPECT_TRUE(frame.List().IsPriceView());
+}
+
+TEST_F(MainWindowTest, ADamagedDirectoryIsNamedAndRepairedFromTheToolsMenu) {
+    MakeDataDir(data_, {{"IBM", "INTL BUSINESS MACH", 3}, {"MSFT", "MICROSOFT", 2}});
+    std::fstream emaster(data_ / "EMASTER", std::ios::in | std::ios::out | std::ios::binary);
+    emaster.put(9);  // the header claims nine securities
+    emaster.close();
+    store_->WriteInt("Settings", "StartupDirectory", kStartupChosenDirectory);
+    store_->WriteString("Settings", "DirectoryPath", data_.string());
+    CMainFrame& frame = *Start().MainFrame();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    EXPECT_TRUE(frame.DamageNote().contains(
+        QStringLiteral("EMASTER: its header counts 9 records, the file holds 2")))
+        << frame.DamageNote().toStdString();
+    EXPECT_EQ(frame.List().Model().rowCount(), 2);  // shows what it can
+
+    // The Tools menu opened with the mouse, its command clicked.
+    QMenuBar* bar = frame.menuBar();
+    QAction* tools = nullptr;
+    for (QAction* action : bar->actions())
+        if (action->text() == QStringLiteral("&Tools")) tools = action;
+    ASSERT_NE(tools, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(tools).center());
+    QMenu* menu = tools->menu();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QAction* repair = frame.Command(kCmdCheckRepair);
+    ASSERT_TRUE(repair->isEnabled());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(repair).center());
+
+    ASSERT_FALSE(prompt_.shown.empty());
+    EXPECT_TRUE(prompt_.shown.back().text.starts_with("Repaired in " + data_.string() + ":\n- "))
+        << prompt_.shown.back().text;
+    EXPECT_NE(prompt_.shown.back().text.find("EMASTER: record count set to 2"), std::string::npos);
+    EXPECT_TRUE(frame.DamageNote().isEmpty());
+    EXPECT_EQ(frame.List().Model().rowCount(), 2);
 }
 
 TEST_F(MainWindowTest, HelpOpensTheShippedIndexPage) {
