@@ -36,11 +36,6 @@ std::filesystem::path FindFile(const std::filesystem::path& directory, const std
     return exact;
 }
 
-void RemoveFileQuietly(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
-}
-
 bool EqualsNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return AsciiUpper(x) == AsciiUpper(y);

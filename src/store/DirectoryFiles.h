@@ -18,8 +18,10 @@ std::string PriceFileName(std::uint32_t fileNumber, bool extended);
 // exists the path names it in upper case, the way the store creates files.
 std::filesystem::path FindFile(const std::filesystem::path& directory, const std::string& name);
 
-// Removes a file, ignoring a failure (the caller has nothing better to do).
-void RemoveFileQuietly(const std::filesystem::path& path);
+// The file's own name, without its folder.
+inline std::string NameOf(const std::filesystem::path& path) {
+    return path.filename().string();
+}
 
 // The text with ASCII letters in upper case; other bytes stay.
 std::string AsciiUpper(std::string text);

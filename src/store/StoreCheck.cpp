@@ -28,10 +28,6 @@ bool HasXmasterSignature(std::span<const std::uint8_t> header) {
     return std::equal(x::kMagic.begin(), x::kMagic.begin() + 4, header.begin());
 }
 
-std::string NameOf(const std::filesystem::path& path) {
-    return path.filename().string();
-}
-
 std::string Label(const SecurityRecord& entry) {
     return entry.symbol + " (" + entry.PriceFileName() + ")";
 }

@@ -23,10 +23,6 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[(month - 1) % 12];
 }
 
-std::string NameOf(const std::filesystem::path& path) {
-    return path.filename().string();
-}
-
 std::vector<std::uint8_t> EmptyPriceFile() {
     std::vector<std::uint8_t> header(p::kHeaderSize, 0);
     EncodeU16(header, p::kCount, 1);
