@@ -335,7 +335,13 @@ RepairReport RepairStore(const std::filesystem::path& directory, std::chrono::mi
     MendCounts(index, report.done);
     std::vector<std::string> outOfStep;
     CheckLowInStep(index, outOfStep);
-    if (!outOfStep.empty() || masterMissing) RebuildMaster(index, report.done);
+    if (!outOfStep.empty() || masterMissing) {
+        // Made anew, MASTER's own count needs no word of its own.
+        std::erase_if(report.done, [&](const std::string& line) {
+            return line.starts_with(NameOf(index.masterPath) + ": record count");
+        });
+        RebuildMaster(index, report.done);
+    }
     MendDates(directory, index, report.done);
     index.StampCounts();
 
