@@ -4,6 +4,7 @@
 
 #include "Coding.h"
 #include "DirectoryCheck.h"
+#include "FileFaults.h"
 #include "StoreCheck.h"
 #include "StoreFixture.h"
 
@@ -145,6 +146,46 @@ TEST_F(StoreCheckTest, MetaStockOwnDirectoryGetsItsDatesFromItsBars) {
     EXPECT_EQ(Findings(), std::vector<std::string>{});
     EXPECT_TRUE(ReadAllBars(Dir()) == bars);
     EXPECT_EQ(ToLongDate(Entries()[2].firstDate), 19961231);  // AZM.L, stored as 1900-01-01
+}
+
+// A repair stopped at any file operation leaves the directory as it was or
+// as the whole repair leaves it, never half mended.
+TEST_F(StoreCheckTest, ARepairIsNeverLeftHalfDone) {
+    Use("atem-equis-b");
+    TruncateIndex("MASTER", 53);  // MASTER loses its second record
+    const auto indexFiles = [this] {
+        return std::vector{Bytes("MASTER"), Bytes("EMASTER"), Bytes("XMASTER")};
+    };
+    const auto priceFiles = [this] {
+        std::map<std::string, std::vector<std::uint8_t>> files;
+        for (const auto& item : fs::directory_iterator(Dir()))
+            if (item.path().filename().string()[0] == 'F')
+                files[item.path().filename().string()] = ReadBytes(item.path());
+        return files;
+    };
+    const auto damaged = indexFiles();
+    const auto bars = priceFiles();
+    TempDir original;
+    CopyDirectory(Dir(), original.Path());
+    ASSERT_EQ(RepairStore(Dir(), std::chrono::milliseconds(0)).result, Result::Ok);
+    const auto repaired = indexFiles();
+    ASSERT_EQ(Findings(), std::vector<std::string>{});
+
+    for (int at = 1;; ++at) {
+        SCOPED_TRACE("stopped at file operation " + std::to_string(at));
+        fs::remove_all(Dir());
+        CopyDirectory(original.Path(), Dir());
+        ArmFileFaults({FilePlan::Kind::Crash, at, 0, ""});
+        (void)RepairStore(Dir(), std::chrono::milliseconds(0));
+        const bool hit = FileFaultHit();
+        DisarmFileFaults();
+        ASSERT_EQ(reader_.Open(Dir()), Result::Ok);  // the next opener finishes what began
+        reader_.Close();
+        const auto now = indexFiles();
+        EXPECT_TRUE(now == damaged || now == repaired);
+        EXPECT_TRUE(priceFiles() == bars);
+        if (!hit) break;
+    }
 }
 
 TEST_F(StoreCheckTest, AnInterruptedChangeIsNamedAndFinished) {
