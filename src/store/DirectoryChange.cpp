@@ -129,9 +129,25 @@ bool Patch(PatchedFiles& files, const IntentRecord::Step& step, std::string& pro
     return done;
 }
 
+// Steps name files of this directory only: a record written by anyone else
+// must not reach outside it.
+bool PlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+bool NamesAreLocal(const IntentRecord::Step& step) {
+    const bool twoNames = step.verb == "move";
+    return PlainName(step.first) && (!twoNames || PlainName(step.second));
+}
+
 bool CarryOut(const std::filesystem::path& directory, const IntentRecord::Step& step,
               const std::function<bool(const std::string&)>& refreshDates, PatchedFiles& files,
               std::string& problem) {
+    if (!NamesAreLocal(step)) {
+        problem = std::string(kIntentName) + " names a file outside the directory: " + step.first;
+        return false;
+    }
     if (step.verb == kStaged) return true;
     if (step.verb == "patch" || step.verb == "size") return Patch(files, step, problem);
     if (step.verb == "move") {
@@ -171,7 +187,10 @@ bool CarryOutAll(const std::filesystem::path& directory,
 bool RemoveStaged(const std::filesystem::path& directory,
                   const std::vector<IntentRecord::Step>& steps, std::string& problem) {
     for (const IntentRecord::Step& step : steps) {
-        if (step.verb != kStaged || RemoveFile(directory / step.first)) continue;
+        // Only our own staged files, by the name they are given.
+        if (step.verb != kStaged || !PlainName(step.first) || !step.first.ends_with(kStagedSuffix))
+            continue;
+        if (RemoveFile(directory / step.first)) continue;
         problem = Describe("cannot remove " + step.first);
         return false;
     }

@@ -284,6 +284,23 @@ TEST_F(StoreSafetyTest, APlantedLinkIsNeverFollowed) {
     EXPECT_EQ(ReadEntries(dir_.Path()).back().PriceFileName(), "F3.DAT");
 }
 
+TEST_F(StoreSafetyTest, AnIntentRecordNeverReachesOutsideItsDirectory) {
+    TempDir outside;
+    WriteBytes(outside / "victim", {1, 2, 3});
+    const fs::path data = outside / "data";
+    MakeDataDir(data, {{"S1", "One", 3}});
+    const std::string text = "corvane-intent 1\nremove\t../victim\nmove\tF1.DAT\t/tmp/x\nend\n";
+    WriteBytes(data / "CORVANE.INTENT", std::vector<std::uint8_t>(text.begin(), text.end()));
+    StoreWriter writer(prompt_, clock_);
+    EXPECT_EQ(writer.Open(data), Result::Failed);
+    EXPECT_NE(writer.OpenFailureMessage().find("names a file outside the directory: ../victim"),
+              std::string::npos)
+        << writer.OpenFailureMessage();
+    EXPECT_EQ(ReadBytes(outside / "victim"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadEntries(data).size(), 1u);  // readers still read
+    EXPECT_TRUE(fs::exists(data / "F1.DAT"));
+}
+
 TEST_F(StoreSafetyTest, IndexFilesThatCannotBeReadAreNeverRecreated) {
     MakeDataDir(dir_.Path(), {{"S1", "One", 3}, {"S2", "Two", 2}});
     const auto emaster = ReadBytes(dir_ / "EMASTER");
