@@ -5,7 +5,9 @@
 #include "CalendarDate.h"
 #include "Coding.h"
 #include "DayQuoteSource.h"
+#include "DirectoryFiles.h"
 #include "ForexSource.h"
+#include "NativeFile.h"
 #include "RebuildSeam.h"
 #include "StoreMessages.h"
 #include "StoreReader.h"
@@ -215,11 +217,22 @@ int CDownloader::DownloadSecurity(const std::string& symbol, std::int32_t start,
     // An empty answer must not empty a price file that is to be rebuilt.
     if (mode == DownloadMode::Overwrite && fetch.rows.empty()) return 0;
 
-    const std::vector<PriceBar> stored =
-        mode == DownloadMode::Overwrite ? StoredBars(symbol, periodicity) : std::vector<PriceBar>{};
     StoreWriter writer(prompt_, clock_);
     if (!OpenWriter(writer)) return 0;
-    if (!MergeRows(symbol, fetch.rows, writer, mode, start, stored)) return kResultNotStored;
+    // Read under the writer's lock, so nothing changes them before the rebuild.
+    std::optional<std::vector<PriceBar>> stored;
+    if (mode == DownloadMode::Overwrite) {
+        stored = StoredBars(symbol, periodicity);
+        if (!stored) {
+            prompt_.Show(NotStoredText(symbol, "its stored bars cannot be read, so they are kept"),
+                         kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+            storeFailed_ = true;
+            return kResultNotStored;
+        }
+    }
+    if (!MergeRows(symbol, fetch.rows, writer, mode, start,
+                   stored.value_or(std::vector<PriceBar>{})))
+        return kResultNotStored;
     // The dates follow the bars already; the periodicity is the request's.
     if (writer.OpenPriceFileBySymbol(symbol) != Result::Ok)
         return ReportStoreFailure(symbol, writer), kResultNotStored;
@@ -258,7 +271,15 @@ int CDownloader::FetchQuoteOnly(const SecurityRecord& entry) {
 
 std::optional<SecurityRecord> CDownloader::FindSecurity(const std::string& symbol) {
     StoreReader reader(prompt_);
-    if (reader.Open(directory_) != Result::Ok) return std::nullopt;
+    if (reader.Open(directory_) != Result::Ok) {
+        // Not "no such security": the directory itself cannot be read now.
+        if (session_.stopFlag == 0)
+            prompt_.Show("Directory " + directory_.string() + " cannot be read.", kAppCaption,
+                         PromptIcon::Warning, PromptButtons::Ok);
+        session_.stopFlag = 1;
+        storeFailed_ = true;
+        return std::nullopt;
+    }
     std::optional<SecurityRecord> found;
     while (!found && reader.GetRemainingSecurities() > 0) {
         reader.NextSecurity();
@@ -317,15 +338,20 @@ bool CDownloader::ReportStoreFailure(const std::string& symbol, StoreWriter& wri
     return false;
 }
 
-// The bars a rebuild replaces, when they are of the rebuild's periodicity.
-std::vector<PriceBar> CDownloader::StoredBars(const std::string& symbol, Periodicity periodicity) {
+// The bars a rebuild replaces, when they are of the rebuild's periodicity;
+// nothing when they are there but cannot be read.
+std::optional<std::vector<PriceBar>> CDownloader::StoredBars(const std::string& symbol,
+                                                             Periodicity periodicity) {
     std::vector<PriceBar> bars;
-    const std::optional<SecurityRecord> entry = FindSecurity(symbol);
-    if (!entry || PeriodicityOf(entry->periodicity) != periodicity) return bars;
     StoreReader reader(prompt_);
-    if (reader.Open(directory_) != Result::Ok || !reader.SeekSymbol(symbol) ||
-        reader.OpenCurrentPriceFile() != Result::Ok)
+    if (reader.Open(directory_) != Result::Ok) return std::nullopt;
+    if (!reader.SeekSymbol(symbol) || PeriodicityOf(reader.GetPeriodicity()) != periodicity)
         return bars;
+    if (reader.OpenCurrentPriceFile() != Result::Ok) {
+        // A missing file has nothing to keep; one that will not open does.
+        const bool missing = !PathExists(FindFile(directory_, reader.GetPriceFileName()));
+        return missing ? std::optional(bars) : std::nullopt;
+    }
     while (reader.GetRemainingBars() > 0) {
         reader.ReadNextBar();
         bars.push_back(reader.CurrentBar());

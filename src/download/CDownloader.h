@@ -88,7 +88,8 @@ private:
     int FetchQuoteOnly(const SecurityRecord& entry);
     bool OpenWriter(StoreWriter& writer);
     bool ReportStoreFailure(const std::string& symbol, StoreWriter& writer);
-    std::vector<PriceBar> StoredBars(const std::string& symbol, Periodicity periodicity);
+    std::optional<std::vector<PriceBar>> StoredBars(const std::string& symbol,
+                                                    Periodicity periodicity);
     bool DirectoryOpens();
     bool StartRun(RunState& run, std::int32_t start, std::int32_t end, Periodicity periodicity);
     void EndRun(RunState& run);

@@ -31,6 +31,15 @@ bool TryFlock(int fd, bool exclusive) {
     return ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0;
 }
 
+// flock(2) converts a lock by dropping it first: when turning it exclusive
+// fails, this process's readers would be left with none. They get their
+// shared lock back, waiting for the other holder if they must.
+bool TryUpgrade(int fd) {
+    if (TryFlock(fd, true)) return true;
+    (void)::flock(fd, LOCK_SH);
+    return false;
+}
+
 template <typename Attempt>
 bool WaitFor(std::chrono::milliseconds wait, Attempt attempt) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -71,7 +80,7 @@ bool DirectoryLock::Acquire(const std::filesystem::path& directory, Kind kind,
         Holders& holders = found->second;
         if (exclusive && holders.writer) return false;
         // Readers of this process alone: the lock turns exclusive for the writer.
-        if (exclusive && !WaitFor(wait, [&] { return TryFlock(holders.fd, true); })) return false;
+        if (exclusive && !WaitFor(wait, [&] { return TryUpgrade(holders.fd); })) return false;
     }
     if (exclusive)
         found->second.writer = true;
@@ -98,7 +107,9 @@ void DirectoryLock::Release() {
         ::close(holders.fd);
         Table().erase(found);
     } else if (kind_ == Kind::Exclusive) {
-        (void)TryFlock(holders.fd, false);  // back to the readers' shared lock
+        // Back to the readers' shared lock, waiting if another writer slipped in
+        // while it was converted.
+        (void)::flock(holders.fd, LOCK_SH);
     }
 }
 

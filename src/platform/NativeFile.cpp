@@ -51,7 +51,8 @@ bool NativeFile::Open(const std::filesystem::path& path, Mode mode) {
     // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
     int flags = O_CLOEXEC | O_NONBLOCK;
     if (mode == Mode::Read) flags |= O_RDONLY;
-    if (mode == Mode::Update) flags |= O_RDWR;
+    // Writes never go through a symbolic link to a file elsewhere.
+    if (mode == Mode::Update) flags |= O_RDWR | O_NOFOLLOW;
     if (mode == Mode::CreateNew) flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
     if (mode == Mode::OwnFile) flags |= O_RDWR | O_CREAT | O_NOFOLLOW;
     const int fd = ::open(path.c_str(), flags, 0666);

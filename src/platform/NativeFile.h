@@ -17,7 +17,7 @@ class NativeFile {
 public:
     enum class Mode {
         Read,
-        Update,     // an existing file, read and written
+        Update,     // an existing file, read and written; never through a symbolic link
         CreateNew,  // a file that must not exist yet; never follows a symbolic link
         OwnFile,    // a file of our own, opened or created; never through a symbolic link
     };

@@ -84,11 +84,14 @@ std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text) {
     return bytes;
 }
 
+// An offset or size inside an index file; a record asking for more is damaged.
 std::optional<std::uint64_t> ToOffset(const std::string& text) {
-    if (text.empty() || text.size() > 15 ||
+    if (text.empty() || text.size() > 9 ||
         text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
-    return std::stoull(text);
+    const std::uint64_t value = std::stoull(text);
+    if (value > layout::kMaxIndexFileBytes) return std::nullopt;
+    return value;
 }
 
 // Files a change wrote in place, kept open until they are on the disk.
@@ -117,7 +120,8 @@ bool Patch(PatchedFiles& files, const IntentRecord::Step& step, std::string& pro
     const auto offset = ToOffset(step.second.substr(0, space));
     const auto bytes =
         space == std::string::npos ? std::nullopt : FromHex(step.second.substr(space + 1));
-    if (step.verb == "size" ? !ToOffset(step.second) : !offset || !bytes) {
+    const bool fits = offset && bytes && *offset + bytes->size() <= layout::kMaxIndexFileBytes;
+    if (step.verb == "size" ? !ToOffset(step.second) : !fits) {
         problem = "a damaged step in " + std::string(kIntentName) + " for " + step.first;
         return false;
     }
@@ -219,17 +223,34 @@ Result IntentRecord::Write(const std::vector<Step>& steps, bool complete, bool d
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     // The file stays between changes, emptied: creating a file per change
     // costs more than the change itself on some file systems.
-    const bool opened = file_.IsOpen() || file_.Open(path_, NativeFile::Mode::OwnFile);
+    const bool opened = file_.IsOpen() || OpenEmpty();
     if (opened && file_.WriteAt(0, bytes) && file_.Truncate(bytes.size()) &&
         (!durable || file_.Sync()))
         return Result::Ok;
     return Result::Failed;
 }
 
-Result IntentRecord::Remove() {
-    const bool opened = file_.IsOpen() || file_.Open(path_, NativeFile::Mode::OwnFile);
-    const bool emptied = opened && file_.Truncate(0);
+// A record left by another change must never be written over: it is only
+// emptied once the next opener has finished it.
+bool IntentRecord::OpenEmpty() {
+    if (!file_.Open(path_, NativeFile::Mode::OwnFile)) return false;
+    if (file_.Size().value_or(1) == 0) return true;
     file_.Close();
+    return false;
+}
+
+Result IntentRecord::Remove() {
+    // Only a record this object wrote: one pending from elsewhere is not ours.
+    if (!file_.IsOpen()) return Result::Ok;
+    const bool emptied = file_.Truncate(0);
+    file_.Close();
+    return emptied ? Result::Ok : Result::Failed;
+}
+
+Result IntentRecord::Clear(const std::filesystem::path& directory) {
+    NativeFile file;
+    const bool emptied =
+        file.Open(directory / kIntentName, NativeFile::Mode::Update) && file.Truncate(0);
     return emptied ? Result::Ok : Result::Failed;
 }
 
@@ -254,7 +275,7 @@ Result FinishInterruptedChange(const std::filesystem::path& directory, std::stri
         if (problem.empty()) problem = Describe("cannot finish an interrupted change");
         return Result::Failed;
     }
-    if (IntentRecord(directory).Remove() != Result::Ok) {
+    if (IntentRecord::Clear(directory) != Result::Ok) {
         problem = Describe(std::string("cannot empty ") + kIntentName);
         return Result::Failed;
     }
@@ -296,10 +317,11 @@ Result RefreshEntryDates(const std::filesystem::path& directory, const std::stri
 DirectoryChange::DirectoryChange(std::filesystem::path directory)
     : directory_(std::move(directory)), intent_(directory_) {}
 
+// The record goes first: while it might still read as complete, the files it
+// names must stay for the next opener to finish the change with.
 DirectoryChange::~DirectoryChange() {
-    if (committed_ || !prepared_) return;
+    if (committed_ || !prepared_ || intent_.Remove() != Result::Ok) return;
     for (const IntentRecord::Step& step : staged_) (void)RemoveFile(directory_ / step.first);
-    (void)intent_.Remove();
 }
 
 std::filesystem::path DirectoryChange::StagedPath(const std::string& name) const {
@@ -352,6 +374,21 @@ void DirectoryChange::Rewrite(const std::string& name, std::span<const std::uint
         steps_.push_back({"size", name, std::to_string(after.size())});
 }
 
+// Every existing file a patch will write can be opened for writing, before
+// the record says the change may go ahead: a change must not stop half-way
+// on a file it could have known it cannot write.
+bool DirectoryChange::TargetsOpen(std::string& problem) const {
+    for (const IntentRecord::Step& step : steps_) {
+        if (step.verb != "patch" && step.verb != "size") continue;
+        const std::filesystem::path path = directory_ / step.first;
+        NativeFile file;
+        if (!PathExists(path) || file.Open(path, NativeFile::Mode::Update)) continue;
+        problem = Describe("cannot write " + step.first);
+        return false;
+    }
+    return true;
+}
+
 void DirectoryChange::Move(const std::string& from, const std::string& to) {
     steps_.push_back({"move", from, to});
 }
@@ -367,6 +404,7 @@ void DirectoryChange::RefreshDates(const std::string& priceFileName) {
 Result DirectoryChange::Commit(std::string& problem,
                                const std::function<bool(const std::string&)>& refreshDates,
                                bool durable) {
+    if (!TargetsOpen(problem)) return Result::Failed;
     std::vector<IntentRecord::Step> record = staged_;
     record.insert(record.end(), steps_.begin(), steps_.end());
     if (intent_.Write(record, true, durable) != Result::Ok) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Layout.h"
 #include "NativeFile.h"
 #include "Result.h"
 
@@ -43,9 +44,14 @@ public:
     // Writes the record anew. A complete one may be acted on; with `durable`
     // it is on the disk before this returns.
     Result Write(const std::vector<Step>& steps, bool complete, bool durable);
+    // Empties the record this object wrote; one it did not write stays.
     Result Remove();
+    // Empties the directory's record, once the next opener has finished it.
+    static Result Clear(const std::filesystem::path& directory);
 
 private:
+    bool OpenEmpty();
+
     std::filesystem::path path_;
     NativeFile file_;
 };
@@ -96,6 +102,8 @@ public:
                   bool durable);
 
 private:
+    bool TargetsOpen(std::string& problem) const;
+
     std::filesystem::path directory_;
     IntentRecord intent_;
     std::vector<IntentRecord::Step> staged_;

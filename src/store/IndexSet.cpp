@@ -15,15 +15,25 @@ namespace e = layout::emaster;
 namespace x = layout::xmaster;
 
 // The whole file, opened for reading and writing so that a file the user made
-// read-only is refused before anything is changed.
+// read-only is refused before anything is changed; `why` says what failed.
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path,
-                                                   NativeFile& file, bool readOnly) {
-    if (!file.Open(path, readOnly ? NativeFile::Mode::Read : NativeFile::Mode::Update))
+                                                   NativeFile& file, bool readOnly,
+                                                   std::string& why) {
+    const std::string name = path.filename().string();
+    const char* access = readOnly ? " cannot be read: " : " cannot be read and written: ";
+    const auto size = file.Open(path, readOnly ? NativeFile::Mode::Read : NativeFile::Mode::Update)
+                          ? file.Size()
+                          : std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    if (size && *size > layout::kMaxIndexFileBytes) {
+        why = name + " is far too large to be an index file (" + std::to_string(*size) + " bytes)";
         return std::nullopt;
-    const auto size = file.Size();
-    if (!size) return std::nullopt;
-    std::vector<std::uint8_t> bytes(*size);
-    if (!file.ReadAt(0, bytes)) return std::nullopt;
+    }
+    if (size) bytes.resize(*size);
+    if (!size || !file.ReadAt(0, bytes)) {
+        why = name + access + LastFileError();
+        return std::nullopt;
+    }
     return bytes;
 }
 
@@ -80,14 +90,10 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
             return Result::Failed;
         }
     }
-    const auto masterBytes = ReadWhole(masterPath, opened.master, readOnly);
-    const auto emasterBytes = ReadWhole(emasterPath, opened.emaster, readOnly);
-    if (!masterBytes || !emasterBytes) {
-        problem_ = (masterBytes ? emasterPath : masterPath).filename().string() +
-                   (readOnly ? " cannot be read: " : " cannot be read and written: ") +
-                   LastFileError();
-        return Result::Failed;
-    }
+    const auto masterBytes = ReadWhole(masterPath, opened.master, readOnly, problem_);
+    if (!masterBytes) return Result::Failed;
+    const auto emasterBytes = ReadWhole(emasterPath, opened.emaster, readOnly, problem_);
+    if (!emasterBytes) return Result::Failed;
     auto u16Count = [](const std::vector<std::uint8_t>& bytes) -> std::int64_t {
         return bytes.size() >= 2 ? DecodeU16(bytes, 0) : -1;
     };
@@ -97,13 +103,8 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
     if (hasXmaster) {
         // An XMASTER that is there but cannot be read must not pass for none:
         // the next add would create it anew over the entries it holds.
-        const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster, readOnly);
-        if (!xmasterBytes) {
-            problem_ = xmasterPath.filename().string() +
-                       (readOnly ? " cannot be read: " : " cannot be read and written: ") +
-                       LastFileError();
-            return Result::Failed;
-        }
+        const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster, readOnly, problem_);
+        if (!xmasterBytes) return Result::Failed;
         xmaster.Load(*xmasterBytes, xmasterBytes->size() >= x::kCount + 4
                                         ? DecodeU32(*xmasterBytes, x::kCount)
                                         : -1);

@@ -74,6 +74,10 @@ inline constexpr std::size_t kLastDate = 116;  // u32 YYYYMMDD
 inline constexpr std::uint32_t kMaxFileNumber = 0xFFFF;
 }  // namespace xmaster
 
+// An XMASTER of every extended file number is under 10 MB; anything far
+// larger is not an index file, and is never read whole or patched.
+inline constexpr std::uint64_t kMaxIndexFileBytes = 16u << 20;
+
 namespace price {
 inline constexpr std::size_t kHeaderSize = 28;
 inline constexpr std::size_t kRecordSize = 28;

@@ -191,12 +191,14 @@ void MendCounts(IndexSet& index, std::vector<std::string>& done) {
     if (index.hasXmaster) mend(index.xmaster, index.xmasterPath, true);
 }
 
-// The file as it is on disk, for comparing the mended one with.
-std::vector<std::uint8_t> OnDisk(const std::filesystem::path& path) {
+// The file as it is on disk, for comparing the mended one with; nothing
+// when it cannot be read (a file that is not there reads as empty).
+std::optional<std::vector<std::uint8_t>> OnDisk(const std::filesystem::path& path) {
+    if (!PathExists(path)) return std::vector<std::uint8_t>{};
     NativeFile file;
     const auto size = file.Open(path, NativeFile::Mode::Read) ? file.Size() : std::nullopt;
     std::vector<std::uint8_t> bytes(size.value_or(0));
-    if (!size || !file.ReadAt(0, bytes)) return {};
+    if (!size || !file.ReadAt(0, bytes)) return std::nullopt;
     return bytes;
 }
 
@@ -346,10 +348,21 @@ RepairReport RepairStore(const std::filesystem::path& directory, std::chrono::mi
     index.StampCounts();
 
     DirectoryChange change(directory);
-    change.Rewrite(NameOf(index.emasterPath), OnDisk(index.emasterPath), index.emaster.Bytes());
-    change.Rewrite(NameOf(index.masterPath), OnDisk(index.masterPath), index.master.Bytes());
-    if (index.hasXmaster)
-        change.Rewrite(NameOf(index.xmasterPath), OnDisk(index.xmasterPath), index.xmaster.Bytes());
+    std::vector<const std::filesystem::path*> files = {&index.emasterPath, &index.masterPath};
+    if (index.hasXmaster) files.push_back(&index.xmasterPath);
+    for (const std::filesystem::path* path : files) {
+        const auto before = OnDisk(*path);
+        if (!before) {
+            report.failure = NameOf(*path) + " cannot be read: " + LastFileError();
+            report.result = Result::Failed;
+            report.done.clear();
+            return report;
+        }
+        const IndexImage& image = path == &index.emasterPath  ? index.emaster
+                                  : path == &index.masterPath ? index.master
+                                                              : index.xmaster;
+        change.Rewrite(NameOf(*path), *before, image.Bytes());
+    }
     const auto fromDisk = [&](const std::string& name) {
         return RefreshEntryDates(directory, name) == Result::Ok;
     };

@@ -174,6 +174,7 @@ Result StoreWriter::AddSecurityWithDates(const std::string& symbol, const std::s
                                          char periodicity, std::int32_t firstDate,
                                          std::int32_t lastDate, std::filesystem::path& outPath) {
     if (!open_) return Fail("the directory is not open");
+    if (priceFile_.IsOpen()) return Fail("a price file is still open");
     // Two entries with one symbol would hide the second from every lookup.
     if (index_.FindSymbol(symbol)) return Fail(kSecurityExists + symbol);
     const std::optional<Slot> slot = ChooseSlot();
@@ -297,6 +298,7 @@ std::function<bool(const std::string&)> StoreWriter::RefreshFromDisk() const {
 Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::string& newName,
                                    const std::string& newSymbol) {
     if (!open_) return Fail("the directory is not open");
+    if (priceFile_.IsOpen()) return Fail("a price file is still open");
     // Two entries with one symbol would hide the second from every lookup.
     if (!EqualsNoCase(currentSymbol, newSymbol) && index_.FindSymbol(newSymbol))
         return Refuse(kSecurityExists + newSymbol);
@@ -317,6 +319,7 @@ Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::
 Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t firstDate,
                                        std::int32_t lastDate, char periodicity) {
     if (!open_) return Fail("the directory is not open");
+    if (priceFile_.IsOpen()) return Fail("a price file is still open");
     const auto place = index_.FindSymbol(symbol);
     if (!place) return NotFound(symbol);
     IndexSet index = index_;
@@ -338,6 +341,7 @@ Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t f
 
 Result StoreWriter::DeleteSecurity(const std::string& symbol) {
     if (!open_) return Fail("the directory is not open");
+    if (priceFile_.IsOpen()) return Fail("a price file is still open");
     const auto place = index_.FindSymbol(symbol);
     if (!place) return NotFound(symbol);
     const SecurityRecord entry = index_.Entry(*place);
@@ -358,7 +362,12 @@ Result StoreWriter::DeleteSecurity(const std::string& symbol) {
     if (moveExtended) {
         // The moved entry's file replaces the deleted one's in one rename.
         const SecurityRecord moved = index.Entry(EntryPlace{std::nullopt, 0, true});
-        change.Move(NameOf(FindFile(directory_, moved.PriceFileName())), priceName);
+        const std::filesystem::path movedFile = FindFile(directory_, moved.PriceFileName());
+        // A moved entry without a price file must not inherit the deleted one's.
+        if (PathExists(movedFile))
+            change.Move(NameOf(movedFile), priceName);
+        else
+            change.Remove(priceName);
         MoveFirstExtendedInto(index, entry.fileNumber);
         StageIndexFiles(change, index, true, true);
         return CommitIndex(change);
@@ -404,6 +413,7 @@ void StoreWriter::MoveFirstExtendedInto(IndexSet& index, std::uint16_t fileNumbe
 Result StoreWriter::CopyPriceFileFrom(const std::string& symbol,
                                       const std::filesystem::path& source) {
     if (!open_) return Fail("the directory is not open");
+    if (priceFile_.IsOpen()) return Fail("a price file is still open");
     const auto place = index_.FindSymbol(symbol);
     if (!place) return NotFound(symbol);
     NativeFile file;
@@ -553,6 +563,7 @@ Result StoreWriter::OverwriteLastBar(const PriceBar& bar) {
 // before the entry's dates follow them leaves the next opener to set them.
 Result StoreWriter::BeginPriceChange() {
     if (staging_ || priceChanged_) return Result::Ok;
+    if (!open_) return Fail("the directory is not open");
     priceGuard_.emplace(directory_);
     if (priceGuard_->Write({{"dates", priceFileName_, ""}}, true, false) != Result::Ok)
         return Fail("cannot write " + std::string(kIntentName) + ": " + LastFileError());

@@ -301,6 +301,42 @@ TEST_F(StoreSafetyTest, AnIntentRecordNeverReachesOutsideItsDirectory) {
     EXPECT_TRUE(fs::exists(data / "F1.DAT"));
 }
 
+TEST_F(StoreSafetyTest, AMovedEntryWithoutAPriceFileNeverInheritsTheDeletedOnes) {
+    std::vector<StoredSecurity> full;
+    for (int i = 1; i <= 255; ++i) full.push_back({"S" + std::to_string(i), "", i == 10 ? 5 : 0});
+    full.push_back({"X1", "Extended", 3});
+    MakeDataDir(dir_.Path(), full);
+    fs::remove(dir_ / "F256.MWD");
+    StoreWriter writer(prompt_, clock_);
+    ASSERT_EQ(writer.Open(dir_.Path()), Result::Ok);
+    ASSERT_EQ(writer.DeleteSecurity("S10"), Result::Ok);
+    writer.Close();
+    EXPECT_EQ(ReadEntries(dir_.Path()).back().PriceFileName(), "F10.DAT");
+    EXPECT_FALSE(fs::exists(dir_ / "F10.DAT"));  // S10's bars went with S10
+}
+
+TEST_F(StoreSafetyTest, LinkedOrOversizedIndexFilesAreRefusedBeforeAnyChange) {
+    MakeDataDir(dir_ / "linked", {{"S1", "One", 3}});
+    TempDir elsewhere;
+    fs::rename(dir_ / "linked" / "EMASTER", elsewhere / "EMASTER");
+    fs::create_symlink(elsewhere / "EMASTER", dir_ / "linked" / "EMASTER");
+    const auto emaster = ReadBytes(elsewhere / "EMASTER");
+    StoreWriter writer(prompt_, clock_);
+    EXPECT_EQ(writer.Open(dir_ / "linked"), Result::Failed);
+    EXPECT_EQ(writer.GetOpenFailure(), StoreWriter::OpenFailure::CannotWrite);
+    EXPECT_EQ(ReadBytes(elsewhere / "EMASTER"), emaster);
+    EXPECT_FALSE(fs::exists(dir_ / "linked" / "F2.DAT"));
+
+    // A record asking for a size no index file has is refused, not obeyed.
+    MakeDataDir(dir_ / "huge", {{"S1", "One", 3}});
+    const std::string text = "corvane-intent 1\nsize\tEMASTER\t99999999999\nend\n";
+    WriteBytes(dir_ / "huge" / "CORVANE.INTENT",
+               std::vector<std::uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(writer.Open(dir_ / "huge"), Result::Failed);
+    EXPECT_NE(writer.OpenFailureMessage().find("a damaged step"), std::string::npos);
+    EXPECT_LT(fs::file_size(dir_ / "huge" / "EMASTER"), 1000u);
+}
+
 TEST_F(StoreSafetyTest, IndexFilesThatCannotBeReadAreNeverRecreated) {
     MakeDataDir(dir_.Path(), {{"S1", "One", 3}, {"S2", "Two", 2}});
     const auto emaster = ReadBytes(dir_ / "EMASTER");
