@@ -74,7 +74,7 @@ void ChangeEverything(const std::vector<std::string>& symbols, FuzzedDataProvide
         (void)writer.AppendBar({data.ConsumeIntegral<int>(), data.ConsumeFloatingPoint<float>(), 1,
                                 1, 1, data.ConsumeFloatingPoint<float>(), 0});
         (void)writer.OverwriteLastBar({1050315, 1, 1, 1, 1, 1, 0});
-        writer.ClosePriceFile();
+        (void)writer.ClosePriceFile();
     }
     (void)writer.UpdateSecurityInfo("RENAMED", data.ConsumeIntegral<int>(), 1050315, 'w');
     (void)writer.DeleteSecurity(symbols.size() > 1 ? symbols[1] : "RENAMED");
