@@ -124,9 +124,15 @@ bool AddCopy(Prompt& prompt, StoreWriter& writer, const fs::path& target,
     }
     const bool copied = Succeeded(writer.CopyPriceFileFrom(line.symbol, line.priceFilePath));
     if (!copied) {
-        Tell(prompt, "The bars of security " + line.symbol + " could not be copied (" +
-                         writer.LastFailure() + "); it was not pasted.");
-        (void)writer.DeleteSecurity(line.symbol);
+        const std::string why = writer.LastFailure();
+        if (Succeeded(writer.DeleteSecurity(line.symbol)))
+            Tell(prompt, "The bars of security " + line.symbol + " could not be copied (" + why +
+                             "); it was not pasted.");
+        else
+            Tell(prompt, "The bars of security " + line.symbol + " could not be copied (" + why +
+                             "), and its new entry could not be removed again (" +
+                             writer.LastFailure() + "): it stays in " + target.string() +
+                             " without bars.");
     }
     writer.Close();
     return copied;

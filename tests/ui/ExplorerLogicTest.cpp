@@ -6,6 +6,7 @@
 
 #include "DataDirBuilder.h"
 #include "DisplayDate.h"
+#include "FileFaults.h"
 #include "FixedClock.h"
 #include "RecordingPrompt.h"
 #include "SecurityTransfer.h"
@@ -122,6 +123,31 @@ TEST_F(TransferTextTest, FailedCopyKeepsTheSourceAndRemovesTheNewEntry) {
     ASSERT_EQ(prompt_.shown.size(), 1u);
     EXPECT_NE(prompt_.shown[0].text.find("could not be copied"), std::string::npos);
     EXPECT_TRUE(added_.empty());
+}
+
+// The copy of the bars fails, and then, for some file operation on EMASTER,
+// so does the removal of the new entry: the user must hear that it stays.
+TEST_F(TransferTextTest, ANewEntryThatCannotBeRemovedAgainIsToldOf) {
+    const std::string text = Copy({"IBM"});
+    const fs::path priceFile = ReadEntries(source_).front().PriceFileName();
+    fs::rename(source_ / priceFile, dir_ / "saved");
+    fs::create_directory(source_ / priceFile);  // exists, but cannot be copied
+    bool leftOver = false;
+    for (int at = 1; at <= 20; ++at) {
+        SCOPED_TRACE("EMASTER operation " + std::to_string(at) + " fails");
+        fs::remove_all(target_);
+        prompt_.shown.clear();
+        ArmFileFaults({FilePlan::Kind::Fail, at, 0, "EMASTER"});
+        (void)Paste(text, target_);
+        DisarmFileFaults();
+        if (ReadSymbols(target_).empty()) continue;
+        leftOver = true;
+        ASSERT_FALSE(prompt_.shown.empty());
+        EXPECT_NE(prompt_.shown.back().text.find("it stays in " + target_.string()),
+                  std::string::npos)
+            << prompt_.shown.back().text;
+    }
+    EXPECT_TRUE(leftOver);  // some failure did keep the entry
 }
 
 TEST_F(TransferTextTest, LinesThatDoNotDescribeAStoredSecurityAreSkipped) {
