@@ -4,19 +4,13 @@
 #include <optional>
 #include <sstream>
 
-#include "Coding.h"
 #include "DirectoryFiles.h"
-#include "IndexRecords.h"
 #include "IndexSet.h"
 #include "NativeFile.h"
 #include "PriceFile.h"
 
 namespace corvane {
 namespace {
-
-namespace m = layout::master;
-namespace e = layout::emaster;
-namespace x = layout::xmaster;
 
 constexpr const char* kIntentHeader = "corvane-intent 1";
 constexpr const char* kIntentEnd = "end";
@@ -201,12 +195,6 @@ bool RemoveStaged(const std::filesystem::path& directory,
     return true;
 }
 
-bool WriteRecordAt(const std::filesystem::path& path, std::uint64_t offset,
-                   std::span<const std::uint8_t> record) {
-    NativeFile file;
-    return file.Open(path, NativeFile::Mode::Update) && file.WriteAt(offset, record);
-}
-
 }  // namespace
 
 IntentRecord::IntentRecord(std::filesystem::path directory)
@@ -284,7 +272,8 @@ Result FinishInterruptedChange(const std::filesystem::path& directory, std::stri
 
 Result RefreshEntryDates(const std::filesystem::path& directory, const std::string& fileName) {
     IndexSet index;
-    if (index.Load(directory) != Result::Ok) return Result::Failed;
+    IndexHandles handles;
+    if (index.Load(directory, &handles) != Result::Ok) return Result::Failed;
     const auto place = index.FindPriceFile(fileName);
     if (!place) return Result::Ok;  // the entry has gone since
     PriceFile prices;
@@ -294,24 +283,8 @@ Result RefreshEntryDates(const std::filesystem::path& directory, const std::stri
     const auto first = prices.FirstBarDate();
     const auto last = prices.LastBarDate();
     if (!first || !last) return Result::Ok;
-    if (place->extended) {
-        auto record = index.xmaster.Record(place->index);
-        SetXmasterInfo(record, *first, *last, static_cast<char>(record[x::kPeriodicity]));
-        return WriteRecordAt(index.xmasterPath, index.xmaster.OffsetOf(place->index), record)
-                   ? Result::Ok
-                   : Result::Failed;
-    }
-    if (place->master) {
-        auto record = index.master.Record(*place->master);
-        SetMasterInfo(record, *first, *last, static_cast<char>(record[m::kPeriodicity]));
-        if (!WriteRecordAt(index.masterPath, index.master.OffsetOf(*place->master), record))
-            return Result::Failed;
-    }
-    auto record = index.emaster.Record(place->index);
-    SetEmasterInfo(record, *first, *last, static_cast<char>(record[e::kPeriodicity]));
-    return WriteRecordAt(index.emasterPath, index.emaster.OffsetOf(place->index), record)
-               ? Result::Ok
-               : Result::Failed;
+    index.SetInfo(*place, *first, *last, index.Entry(*place).periodicity);
+    return index.WriteEntry(*place, handles) ? Result::Ok : Result::Failed;
 }
 
 DirectoryChange::DirectoryChange(std::filesystem::path directory)

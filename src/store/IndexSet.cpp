@@ -162,6 +162,40 @@ std::vector<std::pair<EntryPlace, SecurityRecord>> IndexSet::Entries() const {
     return entries;
 }
 
+std::vector<std::uint8_t> IndexSet::EntryBytes(const EntryPlace& place) const {
+    if (place.extended) {
+        const auto record = xmaster.Record(place.index);
+        return {record.begin(), record.end()};
+    }
+    std::vector<std::uint8_t> bytes;
+    if (place.master) {
+        const auto record = master.Record(*place.master);
+        bytes.assign(record.begin(), record.end());
+    }
+    const auto record = emaster.Record(place.index);
+    bytes.insert(bytes.end(), record.begin(), record.end());
+    return bytes;
+}
+
+void IndexSet::SetInfo(const EntryPlace& place, std::int32_t first, std::int32_t last,
+                       char periodicity) {
+    if (place.extended) {
+        SetXmasterInfo(xmaster.Record(place.index), first, last, periodicity);
+        return;
+    }
+    if (place.master) SetMasterInfo(master.Record(*place.master), first, last, periodicity);
+    SetEmasterInfo(emaster.Record(place.index), first, last, periodicity);
+}
+
+bool IndexSet::WriteEntry(const EntryPlace& place, IndexHandles& handles) const {
+    if (place.extended)
+        return handles.xmaster.WriteAt(xmaster.OffsetOf(place.index), xmaster.Record(place.index));
+    if (place.master &&
+        !handles.master.WriteAt(master.OffsetOf(*place.master), master.Record(*place.master)))
+        return false;
+    return handles.emaster.WriteAt(emaster.OffsetOf(place.index), emaster.Record(place.index));
+}
+
 SecurityRecord IndexSet::Entry(const EntryPlace& place) const {
     return place.extended ? DecodeXmasterRecord(xmaster.Record(place.index))
                           : DecodeEmasterRecord(emaster.Record(place.index));

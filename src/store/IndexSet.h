@@ -99,6 +99,13 @@ public:
     std::vector<std::pair<EntryPlace, SecurityRecord>> Entries() const;
     std::optional<EntryPlace> FindPriceFile(const std::string& fileName) const;
     SecurityRecord Entry(const EntryPlace& place) const;
+    // The bytes of an entry's records: its MASTER record, when MASTER has
+    // one, and its EMASTER record; or its XMASTER record.
+    std::vector<std::uint8_t> EntryBytes(const EntryPlace& place) const;
+    // Sets an entry's dates (CYYMMDD) and periodicity in its records.
+    void SetInfo(const EntryPlace& place, std::int32_t first, std::int32_t last, char periodicity);
+    // Writes an entry's records in place through the files held in `handles`.
+    bool WriteEntry(const EntryPlace& place, IndexHandles& handles) const;
     // Writes the counts of the images into their headers.
     void StampCounts();
 

@@ -225,9 +225,8 @@ void RebuildMaster(IndexSet& index, std::vector<std::string>& done) {
 }
 
 // Index dates from the bars, for every entry whose price file reads.
-bool MendDates(const std::filesystem::path& directory, IndexSet& index,
+void MendDates(const std::filesystem::path& directory, IndexSet& index,
                std::vector<std::string>& done) {
-    bool changed = false;
     for (const auto& [place, entry] : index.Entries()) {
         PriceFile prices;
         if (!prices.Open(FindFile(directory, entry.PriceFileName()), StoreFile::Mode::Read))
@@ -238,18 +237,9 @@ bool MendDates(const std::filesystem::path& directory, IndexSet& index,
             (ToLongDate(*first) == ToLongDate(entry.firstDate) &&
              ToLongDate(*last) == ToLongDate(entry.lastDate)))
             continue;
-        if (place.extended) {
-            auto record = index.xmaster.Record(place.index);
-            SetXmasterInfo(record, *first, *last, entry.periodicity);
-        } else {
-            SetEmasterInfo(index.emaster.Record(place.index), *first, *last, entry.periodicity);
-            if (place.master)
-                SetMasterInfo(index.master.Record(*place.master), *first, *last, entry.periodicity);
-        }
+        index.SetInfo(place, *first, *last, entry.periodicity);
         done.push_back(Label(entry) + ": dates set to " + Dates(*first, *last) + " from its bars");
-        changed = true;
     }
-    return changed;
 }
 
 }  // namespace

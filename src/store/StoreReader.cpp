@@ -106,11 +106,9 @@ Result StoreReader::OpenPriceFileBySymbol(const std::string& symbol) {
         Show(kCanNotFindSecurity + symbol);
         return Result::Failed;
     }
-    if (!priceFile_.Open(FindFile(directory_, GetPriceFileName()), StoreFile::Mode::Read)) {
-        Show(kCanNotOpenSecurityFile);
-        return Result::Failed;
-    }
-    return Result::Ok;
+    if (OpenCurrentPriceFile() == Result::Ok) return Result::Ok;
+    Show(kCanNotOpenSecurityFile);
+    return Result::Failed;
 }
 
 Result StoreReader::OpenCurrentPriceFile() {

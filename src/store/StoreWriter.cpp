@@ -323,16 +323,8 @@ Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t f
     const auto place = index_.FindSymbol(symbol);
     if (!place) return NotFound(symbol);
     IndexSet index = index_;
-    if (place->extended) {
-        SetXmasterInfo(index.xmaster.Record(place->index), firstDate, lastDate, periodicity);
-    } else {
-        if (place->master)
-            SetMasterInfo(index.master.Record(*place->master), firstDate, lastDate, periodicity);
-        SetEmasterInfo(index.emaster.Record(place->index), firstDate, lastDate, periodicity);
-    }
-    if (index.master.Bytes() == index_.master.Bytes() &&
-        index.emaster.Bytes() == index_.emaster.Bytes() &&
-        index.xmaster.Bytes() == index_.xmaster.Bytes())
+    index.SetInfo(*place, firstDate, lastDate, periodicity);
+    if (index.EntryBytes(*place) == index_.EntryBytes(*place))
         return Result::Ok;  // the entry says this already
     DirectoryChange change(directory_);
     StageIndexFiles(change, index, !place->extended, place->extended);
@@ -438,7 +430,8 @@ Result StoreWriter::OpenPriceFileBySymbol(const std::string& symbol) {
 }
 
 Result StoreWriter::OpenPriceFileForWrite(const std::string& symbol, bool create) {
-    if (priceFile_.IsOpen()) (void)ClosePriceFile();
+    // The file still open is finished first; its failure is this call's.
+    if (priceFile_.IsOpen() && ClosePriceFile() != Result::Ok) return Result::Failed;
     if (!open_) return Fail("the directory is not open");
     const auto place = index_.FindSymbol(symbol);
     if (!place) return Result::Failed;
@@ -523,19 +516,8 @@ bool StoreWriter::WriteEntryDates(const std::string& priceFileName, std::int32_t
                                   std::int32_t last) {
     const auto place = index_.FindPriceFile(priceFileName);
     if (!place) return true;  // the entry has gone
-    if (place->extended) {
-        auto record = index_.xmaster.Record(place->index);
-        SetXmasterInfo(record, first, last, static_cast<char>(record[x::kPeriodicity]));
-        return handles_.xmaster.WriteAt(index_.xmaster.OffsetOf(place->index), record);
-    }
-    if (place->master) {
-        auto record = index_.master.Record(*place->master);
-        SetMasterInfo(record, first, last, static_cast<char>(record[m::kPeriodicity]));
-        if (!handles_.master.WriteAt(index_.master.OffsetOf(*place->master), record)) return false;
-    }
-    auto record = index_.emaster.Record(place->index);
-    SetEmasterInfo(record, first, last, static_cast<char>(record[e::kPeriodicity]));
-    return handles_.emaster.WriteAt(index_.emaster.OffsetOf(place->index), record);
+    index_.SetInfo(*place, first, last, index_.Entry(*place).periodicity);
+    return index_.WriteEntry(*place, handles_);
 }
 
 Result StoreWriter::AppendBar(const PriceBar& bar) {
