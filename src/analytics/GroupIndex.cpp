@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <set>
 
 #include "CDownloader.h"
 #include "CalendarDate.h"
@@ -18,17 +19,6 @@ std::string DisplayDate(std::int32_t date) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", date / 100 % 100, date % 100, date / 10000);
     return text;
-}
-
-std::vector<std::string> Symbols(const std::string& list) {
-    std::vector<std::string> symbols;
-    if (list.empty()) return symbols;
-    for (std::size_t begin = 0;;) {
-        const std::size_t space = list.find(' ', begin);
-        symbols.push_back(list.substr(begin, space - begin));
-        if (space == std::string::npos) return symbols;
-        begin = space + 1;
-    }
 }
 
 using UseBar = std::function<void(int slot, float close, float volume)>;
@@ -95,22 +85,108 @@ std::optional<IndexOutcome> EnsureOutput(StoreWriter& writer, const IndexRequest
 // The index is rebuilt beside the old one and replaces it only whole;
 // closing also sets the entry's dates from the bars.
 IndexOutcome WriteIndex(StoreWriter& writer, const IndexRequest& request,
-                        const DayCalendar& calendar, const std::vector<float>& values, int slots,
-                        Prompt& prompt) {
+                        const std::vector<PriceBar>& bars, Prompt& prompt) {
     const char* symbol = IndexSymbol(request.type);
     if (writer.Open(request.directory) != Result::Ok) {
         ShowOpenFailure(writer, prompt);
         return IndexOutcome::DirectoryInUse;
     }
-    std::vector<PriceBar> bars;
-    for (int v = 0; v < slots; ++v)
-        bars.push_back({calendar.DateAt(v), values[v], values[v], values[v], values[v], 0, 0});
     const bool stored = writer.OpenPriceFileForWrite(symbol, true) == Result::Ok &&
                         writer.AppendBars(bars) == Result::Ok &&
                         writer.ClosePriceFile() == Result::Ok;
     if (!stored) ShowNotStored(symbol, writer, prompt);
     writer.Close();
     return stored ? IndexOutcome::Written : IndexOutcome::NotStored;
+}
+
+// One bar per slot reached. A day without any volume has no volume weights:
+// it keeps the previous day's value, and is left out before the first day
+// that has one.
+std::vector<PriceBar> IndexBars(const DayCalendar& calendar, const std::vector<float>& index,
+                                const std::vector<float>& volumeTotal, bool volumeWeighted,
+                                int slots) {
+    std::vector<PriceBar> bars;
+    for (int v = 0; v < slots; ++v) {
+        float value = index[v];
+        if (volumeWeighted && volumeTotal[v] == 0) {
+            if (bars.empty()) continue;
+            value = bars.back().close;
+        }
+        bars.push_back({calendar.DateAt(v), value, value, value, value, 0, 0});
+    }
+    return bars;
+}
+
+// Network errors of the capitalization requests: a failure that repeats for
+// every security is shown once a run, not once per security.
+class OnceShownErrors : public Prompt {
+public:
+    explicit OnceShownErrors(Prompt& inner) : inner_(inner) {}
+    PromptAnswer Show(const std::string& text, const std::string& caption, PromptIcon icon,
+                      PromptButtons buttons) override {
+        lastError_ = text;
+        if (!shown_.insert(text).second) return PromptAnswer::Ok;
+        return inner_.Show(text, caption, icon, buttons);
+    }
+    const std::string& LastError() const { return lastError_; }
+
+private:
+    Prompt& inner_;
+    std::set<std::string> shown_;
+    std::string lastError_;
+};
+
+// Runs the phases over the securities that take part; each phase reports
+// progress after every security and ends when the user cancels.
+class IndexPhases {
+public:
+    IndexPhases(std::vector<std::string> taking, Prompt& prompt, EventPump& pump,
+                Progress& progress)
+        : taking_(std::move(taking)), prompt_(prompt), pump_(pump), progress_(progress) {}
+
+    const std::vector<std::string>& Taking() const { return taking_; }
+
+    // False when the user cancelled.
+    bool Run(const char* text, const std::function<void(std::size_t)>& each) {
+        progress_.SetText(text);
+        int position = 0;
+        for (std::size_t k = 0; k < taking_.size(); ++k) {
+            each(k);
+            position += static_cast<int>(taking_[k].size()) + 1;
+            progress_.SetPosition(position);
+            pump_.PumpMessages();
+            if (progress_.IsCancelled()) {
+                prompt_.Show("Process is cancelled by the user.", kAppCaption, PromptIcon::None,
+                             PromptButtons::Ok);
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::string> taking_;
+    Prompt& prompt_;
+    EventPump& pump_;
+    Progress& progress_;
+};
+
+// Capitalization figures of the securities, 0 where none was obtained. Once
+// the service cannot be reached, the remaining securities are not asked.
+bool FetchCaps(IndexPhases& phases, FetchSession& session, const std::string& quoteUrl,
+               std::vector<float>& caps, float& capTotal) {
+    OnceShownErrors errors(session.prompt);
+    FetchSession quiet{session.http, errors};
+    quiet.maxTransientRetries = session.maxTransientRetries;
+    quiet.retryPauseMs = session.retryPauseMs;
+    bool unreachable = false;
+    return phases.Run("Downloading capitalization data ...", [&](std::size_t k) {
+        std::optional<float> cap;
+        if (!unreachable) cap = FetchCapitalization(quiet, quoteUrl, phases.Taking()[k]);
+        if (!cap && IsTransientError(errors.LastError())) unreachable = true;
+        caps.push_back(cap.value_or(0));
+        capTotal += caps.back();
+    });
 }
 
 }  // namespace
@@ -168,7 +244,12 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
     const IndexSelection& selection = request.selection;
     const std::string list = NormaliseSymbolList(selection.symbolList);
     if (list.empty()) return IndexOutcome::NothingToDo;
-    if (selection.commonFirstDate >= selection.commonLastDate) {
+    if (const auto why = NothingToCalculate(list)) {
+        prompt.Show(*why, kAppCaption, PromptIcon::Information, PromptButtons::Ok);
+        return IndexOutcome::NothingToDo;
+    }
+    const std::int32_t first = selection.commonFirstDate, last = selection.commonLastDate;
+    if (first >= last) {
         prompt.Show("Invalid calculation period range.", kAppCaption, PromptIcon::Warning,
                     PromptButtons::Ok);
         return IndexOutcome::InvalidPeriod;
@@ -178,57 +259,32 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
     if (const auto failed = EnsureOutput(writer, request, prompt)) return *failed;
     if (!StoreReader::IsDataDirectory(request.directory)) return IndexOutcome::NotADataDirectory;
 
-    const int dayCount = DaysBetween(selection.commonFirstDate, selection.commonLastDate);
-    const float n = static_cast<float>(std::max(1, selection.selectedCount));
-    DayCalendar calendar(dayCount);
-    std::vector<float> index(dayCount), volumeTotal(dayCount), closeSum(dayCount);
-    std::vector<int> used(dayCount);
-    std::vector<float> caps;
-    float capTotal = 0;
     std::vector<std::string> taking;
-    for (const std::string& symbol : Symbols(list))
-        if (!symbol.empty() && symbol[0] != '#') taking.push_back(symbol);
-
-    // Runs one phase over the securities; false when the user cancelled.
-    auto phase = [&](const char* text, const std::function<void(std::size_t)>& each) {
-        progress.SetText(text);
-        int position = 0;
-        for (std::size_t k = 0; k < taking.size(); ++k) {
-            each(k);
-            position += static_cast<int>(taking[k].size()) + 1;
-            progress.SetPosition(position);
-            pump.PumpMessages();
-            if (progress.IsCancelled()) {
-                prompt.Show("Process is cancelled by the user.", kAppCaption, PromptIcon::None,
-                            PromptButtons::Ok);
-                return false;
-            }
-        }
-        return true;
-    };
-    const std::int32_t first = selection.commonFirstDate, last = selection.commonLastDate;
+    for (const std::string& symbol : SplitSymbolList(list))
+        if (!symbol.empty() && !IsCalculatedSeries(symbol)) taking.push_back(symbol);
+    IndexPhases phases(std::move(taking), prompt, pump, progress);
+    const int dayCount = DaysBetween(first, last);
+    DayCalendar calendar(dayCount);
+    std::vector<float> index(dayCount), volumeTotal(dayCount), caps;
+    float capTotal = 0;
 
     if (request.type == IndexType::Capitalization &&
-        !phase("Downloading capitalization data ...", [&](std::size_t k) {
-            caps.push_back(FetchCapitalization(session, request.quoteUrl, taking[k]).value_or(0));
-            capTotal += caps.back();
-        }))
+        !FetchCaps(phases, session, request.quoteUrl, caps, capTotal))
         return IndexOutcome::Cancelled;
     if (request.type == IndexType::Volume &&
-        !phase("Preparing volume data ...", [&](std::size_t k) {
-            ReadBars(request.directory, taking[k], prompt, calendar, first, last,
+        !phases.Run("Preparing volume data ...", [&](std::size_t k) {
+            ReadBars(request.directory, phases.Taking()[k], prompt, calendar, first, last,
                      [&](int slot, float, float volume) { volumeTotal[slot] += volume; });
         }))
         return IndexOutcome::Cancelled;
 
+    const float n = static_cast<float>(std::max(1, selection.selectedCount));
     int reached = 0;
-    const bool done = phase("Calculating index ...", [&](std::size_t k) {
+    const bool done = phases.Run("Calculating index ...", [&](std::size_t k) {
         float weight = 1.0f / n;
         if (request.type == IndexType::Capitalization && caps[k] > 0) weight = caps[k] / capTotal;
-        reached = ReadBars(request.directory, taking[k], prompt, calendar, first, last,
+        reached = ReadBars(request.directory, phases.Taking()[k], prompt, calendar, first, last,
                            [&](int slot, float close, float volume) {
-                               closeSum[slot] += close;
-                               ++used[slot];
                                if (request.type != IndexType::Volume)
                                    index[slot] += weight * close;
                                else if (volumeTotal[slot] > 0)
@@ -236,12 +292,9 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
                            });
     });
     if (!done) return IndexOutcome::Cancelled;
-    // A day without volume has no volume weights: its closes count equally.
-    if (request.type == IndexType::Volume)
-        for (int s = 0; s < dayCount; ++s)
-            if (volumeTotal[s] == 0 && used[s] > 0)
-                index[s] = closeSum[s] / static_cast<float>(used[s]);
-    return WriteIndex(writer, request, calendar, index, reached, prompt);
+    const std::vector<PriceBar> bars =
+        IndexBars(calendar, index, volumeTotal, request.type == IndexType::Volume, reached);
+    return WriteIndex(writer, request, bars, prompt);
 }
 
 }  // namespace corvane

@@ -49,17 +49,6 @@ struct BreadthDays {
     std::vector<float> slotHigh, slotLow;
 };
 
-std::vector<std::string> SplitSymbols(const std::string& list) {
-    std::vector<std::string> symbols;
-    if (list.empty()) return symbols;
-    for (std::size_t begin = 0;;) {
-        const std::size_t space = list.find(' ', begin);
-        symbols.push_back(list.substr(begin, space - begin));
-        if (space == std::string::npos) return symbols;
-        begin = space + 1;
-    }
-}
-
 void CountExtreme(std::vector<int>& counts, int slot, bool isNew) {
     // -1 means no security could be judged on the day; the first judged one starts the count.
     if (counts[slot] == -1) counts[slot] = 0;
@@ -180,7 +169,7 @@ std::string RemoveMissing(const std::string& selectedList, const std::string& mi
     std::string selected = " ";
     selected += NormaliseSymbolList(selectedList);
     selected += ' ';
-    for (const std::string& symbol : SplitSymbols(NormaliseSymbolList(missingList))) {
+    for (const std::string& symbol : SplitSymbolList(NormaliseSymbolList(missingList))) {
         const std::size_t at = selected.find(" " + symbol + " ");
         if (at != std::string::npos) selected.erase(at, symbol.size() + 1);
     }
@@ -196,7 +185,10 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
     }
     if (NormaliseSymbolList(request.selectedList).empty()) return BreadthOutcome::NothingToDo;
     const std::string list = RemoveMissing(request.selectedList, request.missingList);
-    if (list.empty()) return BreadthOutcome::NothingToDo;
+    if (const auto why = NothingToCalculate(list)) {
+        prompt.Show(*why, kAppCaption, PromptIcon::Information, PromptButtons::Ok);
+        return BreadthOutcome::NothingToDo;
+    }
 
     StoreWriter writer(prompt, clock);
     if (writer.Open(request.directory) != Result::Ok) {
@@ -223,8 +215,8 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
     std::optional<BreadthDays> days;
     int reached = 0;
     int position = 0;
-    for (const std::string& symbol : SplitSymbols(list)) {
-        if (!symbol.empty() && symbol[0] != '#') {
+    for (const std::string& symbol : SplitSymbolList(list)) {
+        if (!symbol.empty() && !IsCalculatedSeries(symbol)) {
             StoreReader reader(prompt);
             if (reader.Open(request.directory) == Result::Ok &&
                 reader.OpenPriceFileBySymbol(symbol) == Result::Ok) {

@@ -35,6 +35,34 @@ std::int32_t StoreDateToCalendar(std::int32_t storeDate) {
     return (1900 + storeDate / 10000 % 100) * 10000 + monthDay;
 }
 
+std::vector<std::string> SplitSymbolList(const std::string& list) {
+    std::vector<std::string> symbols;
+    if (list.empty()) return symbols;
+    for (std::size_t begin = 0;;) {
+        const std::size_t space = list.find(' ', begin);
+        symbols.push_back(list.substr(begin, space - begin));
+        if (space == std::string::npos) return symbols;
+        begin = space + 1;
+    }
+}
+
+bool IsCalculatedSeries(const std::string& symbol) {
+    return !symbol.empty() && symbol[0] == '#';
+}
+
+std::optional<std::string> NothingToCalculate(const std::string& list) {
+    const std::vector<std::string> symbols = SplitSymbolList(list);
+    if (std::any_of(symbols.begin(), symbols.end(), [](const std::string& symbol) {
+            return !symbol.empty() && !IsCalculatedSeries(symbol);
+        }))
+        return std::nullopt;
+    if (symbols.empty())
+        return "Every selected security misses data for the period: there is nothing to "
+               "calculate.";
+    return "Every selected symbol starts with \"#\" and is a calculated series, which takes no "
+           "part: there is nothing to calculate. Select the securities to calculate from.";
+}
+
 std::int32_t AdjustedLastDate(std::int32_t date) {
     const int weekday = DayOfWeek(date);
     return weekday == 6 ? AddDays(date, -1) : weekday == 0 ? AddDays(date, -2) : date;
@@ -76,6 +104,13 @@ Availability AnalyseAvailability(const std::vector<SelectionRow>& rows, std::int
 BreadthDialogState DialogStateAfter(AnalysisTrigger trigger, const AvailabilityCounts& counts,
                                     std::int32_t firstDate, std::int32_t lastDate) {
     BreadthDialogState state;
+    // A period without day slots cannot be calculated, however it was reached.
+    const bool edited = trigger != AnalysisTrigger::Opening && trigger != AnalysisTrigger::Update;
+    if (edited && firstDate >= lastDate) {
+        state.comments = "Invalid calculation period range.";
+        state.updateEnabled = state.focusOnUpdate = true;
+        return state;
+    }
     if (counts.AnyMissing()) {
         state.calculateEnabled = counts.missingFirst + counts.missingLast < counts.totalSelected;
         switch (trigger) {
@@ -99,11 +134,6 @@ BreadthDialogState DialogStateAfter(AnalysisTrigger trigger, const AvailabilityC
     if (trigger == AnalysisTrigger::Opening) {
         state.comments = "There are no missing data. Ready to calculate market breadth.";
         state.calculateEnabled = true;
-        return state;
-    }
-    if (trigger == AnalysisTrigger::FirstDateChange && firstDate >= lastDate) {
-        state.comments = "Invalid calculation period range.";
-        state.updateEnabled = state.focusOnUpdate = true;
         return state;
     }
     state.comments = "There are no missing days data for any security.";

@@ -20,6 +20,14 @@ std::optional<std::int32_t> ParseDisplayDate(const std::string& text);
 // A store date (YYYYMMDD, CYYMMDD or YYMMDD) as a calendar date YYYYMMDD.
 std::int32_t StoreDateToCalendar(std::int32_t storeDate);
 
+// The symbols of a list separated by single spaces; an empty text has none.
+std::vector<std::string> SplitSymbolList(const std::string& list);
+// Calculated series ("#ADV", "#EQ_INDEX", ...) never take part in a calculation.
+bool IsCalculatedSeries(const std::string& symbol);
+// Why a calculation over the (trimmed) list would have nothing to read, or
+// nothing when some security takes part.
+std::optional<std::string> NothingToCalculate(const std::string& list);
+
 // The period's last date moved back to Friday from a weekend, the first
 // date moved forward to Monday.
 std::int32_t AdjustedLastDate(std::int32_t date);

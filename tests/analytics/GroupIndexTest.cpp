@@ -130,16 +130,30 @@ TEST_F(GroupIndexTest, UnreachableCapitalizationIsShownOnceAndTheIndexGoesOn) {
     Add("B", {{1050302, 20}});
     ASSERT_EQ(Calculate({"A", "B"}, IndexType::Capitalization, "http://caps.nosuch.invalid"),
               IndexOutcome::Written);
-    EXPECT_EQ(prompt_.shown.size(), 2u);  // one per request, no endless repetition
+    // The same failure for every security is shown once, and the index goes on.
+    EXPECT_EQ(prompt_.shown.size(), 1u);
     EXPECT_THAT(Series("#CAP_INDEX"), ElementsAre(Pair(1050302, FloatEq(15))));
 }
 
-TEST_F(GroupIndexTest, VolumeWeightsAndADayWithoutVolume) {
-    Add("A", {{1050302, 10, 300}, {1050303, 10, 0}});
-    Add("B", {{1050302, 20, 100}, {1050303, 30, 0}});
+TEST_F(GroupIndexTest, VolumeWeightsAndDaysWithoutVolume) {
+    // A day without any volume keeps the day before's value; before the first
+    // day with volume there is none to keep, and the day is left out.
+    Add("A", {{1050302, 10, 0}, {1050303, 10, 300}, {1050304, 10, 0}});
+    Add("B", {{1050302, 20, 0}, {1050303, 20, 100}, {1050304, 30, 0}});
     ASSERT_EQ(Calculate({"A", "B"}, IndexType::Volume), IndexOutcome::Written);
     EXPECT_THAT(Series("#VOL_INDEX"),
-                ElementsAre(Pair(1050302, FloatEq(12.5f)), Pair(1050303, FloatEq(20))));
+                ElementsAre(Pair(1050303, FloatEq(12.5f)), Pair(1050304, FloatEq(12.5f))));
+}
+
+TEST_F(GroupIndexTest, ASelectionOfCalculatedSeriesOnlyWritesNothingAndSaysWhy) {
+    Add("#ADV", {{1050302, 10}});
+    EXPECT_EQ(Calculate({"#ADV"}, IndexType::Equal), IndexOutcome::NothingToDo);
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("starts with \"#\""), std::string::npos);
+    StoreReader reader(prompt_);
+    ASSERT_EQ(reader.Open(dir_.Path()), Result::Ok);
+    EXPECT_EQ(reader.GetRemainingSecurities(), 1);  // no #EQ_INDEX
+    reader.Close();
 }
 
 TEST_F(GroupIndexTest, CancelWritesNothingInvalidPeriodCreatesNothing) {

@@ -2,6 +2,7 @@
 
 #include "CalendarDate.h"
 #include "Coding.h"
+#include "DataDirBuilder.h"
 #include "FixedClock.h"
 #include "MarketBreadth.h"
 #include "RecordingPrompt.h"
@@ -143,8 +144,27 @@ TEST_F(MarketBreadthTest, InvalidPeriodAndMissingSecurities) {
     EXPECT_EQ(Calculate("A", 20050310, 20050310), BreadthOutcome::InvalidPeriod);
     EXPECT_THAT(prompt_.Texts(), ElementsAre("Invalid calculation period range."));
     EXPECT_TRUE(Series("#ADV").empty());
-    EXPECT_EQ(Calculate(" A", 20050301, 20050310, " a"), BreadthOutcome::NothingToDo);
     EXPECT_EQ(RemoveMissing(" A AB B", " B A"), "AB");
+}
+
+TEST_F(MarketBreadthTest, NothingToCalculateWritesNothingAndSaysWhy) {
+    // Every security missing data, or only calculated series selected: no
+    // series is created and the user learns why.
+    Add("A", {{1050302, 1}});
+    Add("#OLD", {{1050302, 1}});
+    const struct {
+        const char* selected;
+        const char* missing;
+        const char* why;
+    } cases[] = {{" A", " a", "misses data"}, {" #OLD", "", "starts with \"#\""}};
+    for (const auto& c : cases) {
+        prompt_.shown.clear();
+        EXPECT_EQ(Calculate(c.selected, 20050301, 20050310, c.missing),
+                  BreadthOutcome::NothingToDo);
+        ASSERT_EQ(prompt_.shown.size(), 1u) << c.selected;
+        EXPECT_NE(prompt_.shown[0].text.find(c.why), std::string::npos) << prompt_.shown[0].text;
+        EXPECT_EQ(ReadSymbols(dir_.Path()), (std::vector<std::string>{"A", "#OLD"}));
+    }
 }
 
 TEST_F(MarketBreadthTest, DisorderlyBarsStayInsideTheCalendar) {

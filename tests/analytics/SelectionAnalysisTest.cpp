@@ -76,8 +76,13 @@ TEST(AvailabilityTest, CommentsAndButtons) {
          true, true, true},
         {AnalysisTrigger::FirstDateChange, none, 20050320, "Invalid calculation period range.",
          true, false, true},
-        {AnalysisTrigger::LastDateChange, none, 20050320,
+        {AnalysisTrigger::LastDateChange, none, 20050319,
          "There are no missing days data for any security.", false, true, false},
+        // An empty period is refused whichever edit reached it, missing data or not.
+        {AnalysisTrigger::LastDateChange, none, 20050320, "Invalid calculation period range.", true,
+         false, true},
+        {AnalysisTrigger::FirstDateChange, oneMissing, 20050321,
+         "Invalid calculation period range.", true, false, true},
     };
     for (const auto& c : cases) {
         const BreadthDialogState state = DialogStateAfter(c.trigger, c.counts, c.first, 20050320);
