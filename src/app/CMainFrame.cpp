@@ -19,12 +19,15 @@
 #include <filesystem>
 
 #include "AboutDialog.h"
+#include "DlgBreadth.h"
+#include "DlgIndex.h"
 #include "DlgList.h"
 #include "DlgNewFolder.h"
 #include "DlgNewSecurity.h"
 #include "DlgProperties.h"
 #include "DlgRename.h"
 #include "DlgReport.h"
+#include "ListSelection.h"
 #include "ProgressWnd.h"
 #include "StoreCheck.h"
 #include "StoreReader.h"
@@ -157,6 +160,8 @@ void CMainFrame::CreateCommands() {
     Connect(kCmdRename, [this] { OnRename(); });
     Connect(kCmdDownload, [this] { OnDownload(); });
     Connect(kCmdReport, [this] { OnReport(); });
+    Connect(kCmdMarketBreadth, [this] { OnMarketBreadth(); });
+    Connect(kCmdIndex, [this] { OnIndex(); });
     Connect(kCmdUpdateSymbols, [this] { (void)OnUpdateSymbolDatabase(); });
     Connect(kCmdCheckRepair, [this] { OnCheckRepair(); });
 
@@ -438,6 +443,43 @@ void CMainFrame::OnDownload() {
     if (services_.playDownloadSignal) services_.playDownloadSignal();
     if (services_.finishAfterDownload && services_.finishAfterDownload()) return;
     OnReport();
+}
+
+AnalyticsContext CMainFrame::MakeAnalyticsContext() {
+    std::error_code error;
+    return AnalyticsContext{
+        doc_.GetPrompt(),
+        doc_.GetClock(),
+        services_.pump,
+        services_.store,
+        this,
+        std::filesystem::current_path(error),
+        [this] { return ReadListSelection(*list_); },
+        [this](const std::vector<std::string>& symbols) { list_->SelectSymbols(symbols); },
+        [this] { list_->ReloadSecurityList(); },
+        [this](const QString& topic) { OpenHelpTopic(topic); }};
+}
+
+void CMainFrame::OnMarketBreadth() {
+    DlgBreadth dialog(
+        MakeAnalyticsContext(),
+        [this](const std::string& symbols, std::int32_t first, std::int32_t last) {
+            QWidget* owner = QApplication::activeModalWidget();
+            DlgDownloadHistQuotes download(MakeDownloadContext(), symbols, nullptr,
+                                           owner ? owner : this);
+            download.SetPreset(symbols, first, last);
+            download.exec();
+        },
+        this);
+    dialog.exec();
+}
+
+void CMainFrame::OnIndex() {
+    DlgIndex dialog(
+        MakeAnalyticsContext(),
+        IndexServices{services_.http, services_.services.quote, services_.playDownloadSignal},
+        this);
+    dialog.exec();
 }
 
 void CMainFrame::OnReport() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AnalyticsContext.h"
 #include "AppSettings.h"
 #include "CCorvaneDoc.h"
 #include "CDownloader.h"
@@ -78,6 +79,8 @@ public:
     void OnProperties();
     void OnRename();
     void OnDownload();
+    void OnMarketBreadth();
+    void OnIndex();
     void OnReport();
     bool OnUpdateSymbolDatabase();
     // Repairs the directory shown and says what was mended and what is left.
@@ -88,6 +91,8 @@ public:
     std::filesystem::path SymbolDatabasePath() const;
     void OpenHelpTopic(const QString& topic);
     DownloadContext MakeDownloadContext();
+    // The selection and the directory the analytics dialogs work on.
+    AnalyticsContext MakeAnalyticsContext();
 
 Q_SIGNALS:
     // The window has closed for good; the system ends.

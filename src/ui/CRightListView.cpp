@@ -349,4 +349,14 @@ std::vector<std::string> CRightListView::SelectedSymbols() const {
     return symbols;
 }
 
+void CRightListView::SelectSymbols(const std::vector<std::string>& symbols) {
+    if (IsPriceView()) return;
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const std::string& symbol = model_->Cell(row, ListRowsModel::SymbolColumn);
+        if (std::find(symbols.begin(), symbols.end(), symbol) != symbols.end())
+            selection_->select(model_->index(row, 0),
+                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
 }  // namespace corvane

@@ -57,6 +57,10 @@ public:
     bool HasSelection() const;
     // Symbols of the selected rows in list order.
     std::vector<std::string> SelectedSymbols() const;
+    // Indexes of the selected rows, ascending.
+    std::vector<int> SelectedRows() const;
+    // Adds to the selection every row whose symbol is exactly one of `symbols`.
+    void SelectSymbols(const std::vector<std::string>& symbols);
     int SortColumn() const { return sortColumn_; }
     bool SortAscending() const { return ascending_; }
     ListRowsModel& Model() const { return *model_; }
@@ -73,7 +77,6 @@ Q_SIGNALS:
     void ContextMenuRequested(const QPoint& globalPosition);
 
 private:
-    std::vector<int> SelectedRows() const;
     void PutOnClipboard(bool cut);
     void ShowKind(ListRowsModel::Kind kind);
     void ApplyViewMode();

@@ -52,6 +52,10 @@ bool ProgressWnd::OpenProgressWindow(QWidget* owner, const QString& title, bool 
     setWindowTitle(title_);
     SetLayout(textLines_, 390);
     open_ = true;
+    // Under a modal dialog only that dialog's own windows take the mouse: the
+    // window joins the dialog that runs the work, so Cancel answers clicks.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this && parentWidget() != modal) setParent(modal, windowFlags());
     Place(owner ? owner : mainWindow_.data());
     show();
     return true;
@@ -191,6 +195,7 @@ void ProgressWnd::CloseProgressWindow() {
     }
     open_ = false;
     hide();
+    if (parentWidget()) setParent(nullptr, windowFlags());
 }
 
 }  // namespace corvane
