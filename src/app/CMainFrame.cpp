@@ -322,15 +322,15 @@ QMenu* CMainFrame::BuildListContextMenu() {
 bool CMainFrame::IsAvailable(const CommandInfo& command) const {
     const bool prices = list_->IsPriceView();
     switch (command.availability) {
-        case Availability::Always:
+        case CommandAvailability::Always:
             return true;
-        case Availability::TreeFocus:
+        case CommandAvailability::TreeFocus:
             return tree_->HasFocus();
-        case Availability::Selection:
+        case CommandAvailability::Selection:
             return list_->HasSelection() && !prices;
-        case Availability::Rows:
+        case CommandAvailability::Rows:
             return list_->HasRows() && !prices;
-        case Availability::Paste:
+        case CommandAvailability::Paste:
             return ClipboardHoldsText() && !prices;
     }
     return false;

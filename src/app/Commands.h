@@ -41,7 +41,7 @@ enum CommandId : int {
 };
 
 // When a command can be chosen.
-enum class Availability {
+enum class CommandAvailability {
     Always,
     TreeFocus,  // the directory tree has the keyboard focus
     Selection,  // rows, one of them selected, and not the price view
@@ -53,61 +53,64 @@ struct CommandInfo {
     int id;
     const char* menuText;
     const char* prompt;  // status line, a line feed, tool tip; may be empty
-    Availability availability;
+    CommandAvailability availability;
     // False while the dialog the command opens is not part of the program
     // yet: the command stays disabled rather than pretend to work.
     bool built;
 };
 
 inline constexpr CommandInfo kCommands[] = {
-    {kCmdNewSecurity, "&Security", "Create a new security\nNew", Availability::Always, true},
-    {kCmdNewFolder, "&Folder", "Create a new folder", Availability::TreeFocus, true},
-    {kCmdOpen, "&Open", "Display data for selected security\nOpen", Availability::Selection, true},
-    {kCmdProperties, "&Properties", "View security properties\nProperties", Availability::Selection,
+    {kCmdNewSecurity, "&Security", "Create a new security\nNew", CommandAvailability::Always, true},
+    {kCmdNewFolder, "&Folder", "Create a new folder", CommandAvailability::TreeFocus, true},
+    {kCmdOpen, "&Open", "Display data for selected security\nOpen", CommandAvailability::Selection,
      true},
-    {kCmdExit, "E&xit", "Quit the application", Availability::Always, true},
-    {kCmdDelete, "&Delete", "Delete selected security\nDelete", Availability::Selection, true},
-    {kCmdRename, "&Rename", "Change symbol or security name\nRename", Availability::Selection,
+    {kCmdProperties, "&Properties", "View security properties\nProperties",
+     CommandAvailability::Selection, true},
+    {kCmdExit, "E&xit", "Quit the application", CommandAvailability::Always, true},
+    {kCmdDelete, "&Delete", "Delete selected security\nDelete", CommandAvailability::Selection,
      true},
-    {kCmdCut, "C&ut", "Cut the selection and put it on the Clipboard", Availability::Selection,
-     true},
-    {kCmdCopy, "&Copy", "Copy the selection and put it on the Clipboard", Availability::Selection,
-     true},
-    {kCmdPaste, "&Paste", "Insert Clipboard contents", Availability::Paste, true},
-    {kCmdSelectAll, "&Select All", "Select all items\nSelect All", Availability::Rows, true},
-    {kCmdToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", Availability::Always,
-     true},
+    {kCmdRename, "&Rename", "Change symbol or security name\nRename",
+     CommandAvailability::Selection, true},
+    {kCmdCut, "C&ut", "Cut the selection and put it on the Clipboard",
+     CommandAvailability::Selection, true},
+    {kCmdCopy, "&Copy", "Copy the selection and put it on the Clipboard",
+     CommandAvailability::Selection, true},
+    {kCmdPaste, "&Paste", "Insert Clipboard contents", CommandAvailability::Paste, true},
+    {kCmdSelectAll, "&Select All", "Select all items\nSelect All", CommandAvailability::Rows, true},
+    {kCmdToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar",
+     CommandAvailability::Always, true},
     {kCmdStatusBar, "&Status Bar", "Show or hide the status bar\nToggle StatusBar",
-     Availability::Always, true},
+     CommandAvailability::Always, true},
     {kCmdReport, "Last Collection &Report", "View last download report\nReport",
-     Availability::Always, true},
-    {kCmdLargeIcons, "Large Icons", "", Availability::Rows, true},
-    {kCmdSmallIcons, "Small Icons", "", Availability::Rows, true},
-    {kCmdList, "List", "", Availability::Rows, true},
-    {kCmdReports, "Reports", "", Availability::Rows, true},
+     CommandAvailability::Always, true},
+    {kCmdLargeIcons, "Large Icons", "", CommandAvailability::Rows, true},
+    {kCmdSmallIcons, "Small Icons", "", CommandAvailability::Rows, true},
+    {kCmdList, "List", "", CommandAvailability::Rows, true},
+    {kCmdReports, "Reports", "", CommandAvailability::Rows, true},
     {kCmdDownload, "&Download ", "Download historic security data\nDownload",
-     Availability::Selection, true},
-    {kCmdBatchDownload, "Batch Download", "Download MetaStock directories", Availability::Always,
-     false},
-    {kCmdConvert, "&Convert to ASCII", "Convert files to ASCII format", Availability::Selection,
-     false},
-    {kCmdMarketBreadth, "&Market Breadth", "Calculate market breadth data", Availability::Selection,
-     true},
-    {kCmdIndex, "Index", "Create a group index", Availability::Selection, true},
-    {kCmdScheduler, "Sch&eduler", "Set new task schedule", Availability::Always, false},
-    {kCmdCharts, "Charts", "", Availability::Selection, true},
+     CommandAvailability::Selection, true},
+    {kCmdBatchDownload, "Batch Download", "Download MetaStock directories",
+     CommandAvailability::Always, false},
+    {kCmdConvert, "&Convert to ASCII", "Convert files to ASCII format",
+     CommandAvailability::Selection, false},
+    {kCmdMarketBreadth, "&Market Breadth", "Calculate market breadth data",
+     CommandAvailability::Selection, true},
+    {kCmdIndex, "Index", "Create a group index", CommandAvailability::Selection, true},
+    {kCmdScheduler, "Sch&eduler", "Set new task schedule", CommandAvailability::Always, false},
+    {kCmdCharts, "Charts", "", CommandAvailability::Selection, true},
     {kCmdFundamentals, "Fundamentals", "View fundamental data for selected security",
-     Availability::Selection, true},
+     CommandAvailability::Selection, true},
     {kCmdCheckRepair, "Check and &repair",
-     "Check the directory and mend what can be mended\nCheck and repair", Availability::Always,
-     true},
+     "Check the directory and mend what can be mended\nCheck and repair",
+     CommandAvailability::Always, true},
     {kCmdUpdateSymbols, "&Update symbol database", "Update securities symbols",
-     Availability::Always, true},
-    {kCmdCheckUpdates, "C&heck for product updates", "", Availability::Always, false},
-    {kCmdSettings, "&Settings", "Change Corvane settings\nSettings", Availability::Always, false},
-    {kCmdContents, "&Contents", "Open help files", Availability::Always, true},
-    {kCmdAbout, "&About", "", Availability::Always, true},
-    {kCmdRestore, "&Restore", "Restore Corvane window", Availability::Always, true},
+     CommandAvailability::Always, true},
+    {kCmdCheckUpdates, "C&heck for product updates", "", CommandAvailability::Always, false},
+    {kCmdSettings, "&Settings", "Change Corvane settings\nSettings", CommandAvailability::Always,
+     false},
+    {kCmdContents, "&Contents", "Open help files", CommandAvailability::Always, true},
+    {kCmdAbout, "&About", "", CommandAvailability::Always, true},
+    {kCmdRestore, "&Restore", "Restore Corvane window", CommandAvailability::Always, true},
 };
 
 }  // namespace corvane

@@ -18,6 +18,7 @@
 #include "CMainFrame.h"
 #include "CurlHttpClient.h"
 #include "DataDirBuilder.h"
+#include "DlgBreadth.h"
 #include "DlgDownloadHistQuotes.h"
 #include "DlgList.h"
 #include "DlgNewFolder.h"
@@ -420,6 +421,43 @@ TEST_F(DownloadFlowTest, DownloadFillsTheStoreAndTheReportListsTheLastSecurityFi
     EXPECT_TRUE(ReadBars(data_, "NOSUCH").empty());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"MSFT", "NOSUCH", "AAPL"}));  // reloaded
     EXPECT_NE(frame_->List().Model().Cell(0, 4), "");
+}
+
+TEST_F(DownloadFlowTest, MarketBreadthDownloadsWhatIsMissingThenCalculates) {
+    GatewayProcess gateway(DemoDataDir(), {"--today", "20131108"});
+    ASSERT_TRUE(gateway.Running());
+    services_ = AllServicesAt(gateway.BaseUrl());
+    MakeDataDir(data_, {{"MSFT", "MICROSOFT", 3}, {"AAPL", "APPLE", 3}, {"IBM", "IBM", 3}});
+    clock_.Set({2013, 11, 7, 12, 0, 0, 4});  // the last day the quote service has
+    CMainFrame& frame = Frame(data_);
+    SelectRow(0);
+    SelectRow(1);
+    frame.UpdateCommandStates();
+    ASSERT_TRUE(frame.Command(kCmdMarketBreadth)->isEnabled());
+
+    WithModal<DlgBreadth>(
+        [&] { frame.Command(kCmdMarketBreadth)->trigger(); },
+        [&](DlgBreadth& dialog) {
+            EXPECT_EQ(dialog.LastAnalysis().missingList, " MSFT AAPL");
+            WhenModal<DlgDownloadHistQuotes>([&](DlgDownloadHistQuotes& download) {
+                EXPECT_EQ(Child<QLineEdit>(download, "downloadSymbols").text(),
+                          QStringLiteral(" MSFT AAPL"));
+                EXPECT_EQ(Child<QDateEdit>(download, "startDate").date(), QDate(2011, 11, 7));
+                EXPECT_EQ(Child<QDateEdit>(download, "endDate").date(), QDate(2013, 11, 7));
+                QTest::mouseClick(&Child<QPushButton>(download, "getQuotes"), Qt::LeftButton);
+            });
+            QTest::mouseClick(&Child<QPushButton>(dialog, "updateButton"), Qt::LeftButton);
+            // The download listed the directory again; the same rows are selected.
+            EXPECT_EQ(frame.List().SelectedSymbols(), (std::vector<std::string>{"MSFT", "AAPL"}));
+            EXPECT_TRUE(dialog.LastAnalysis().missingList.empty());
+            QTest::mouseClick(&Child<QPushButton>(dialog, "calculateButton"), Qt::LeftButton);
+            EXPECT_TRUE(dialog.Calculated());
+            QTest::mouseClick(&Child<QPushButton>(dialog, "closeButton"), Qt::LeftButton);
+        });
+    EXPECT_TRUE(prompt_.shown.empty());
+    EXPECT_GT(ReadBars(data_, "#ADV").size(), 400u);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"MSFT", "AAPL", "IBM", "#ADV", "#DECL", "#UNCH",
+                                                "#HIGHS", "#LOWS"}));
 }
 
 TEST_F(DownloadFlowTest, PresetAndBatchOpeningsDownloadWhatTheCallerGives) {
