@@ -30,6 +30,8 @@ int ConvertCommand(const CommandLine& line, CliContext& context) {
     for (std::size_t i = 1; i < words.size(); ++i) symbols += " " + words[i];
     AsciiConverter converter(context.prompt);
     // A symbol the directory lacks fails the command once the others are written.
+    // An output directory that is missing or read-only, or a file name or
+    // extension from the settings that would leave it, converts nothing: 0.
     const int converted = converter.Convert(words[0], symbols, *out, options);
     return converted == static_cast<int>(words.size() - 1) ? kExitOk : kExitFailure;
 }

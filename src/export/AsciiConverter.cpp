@@ -49,6 +49,29 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// The base name of a single-file run.
+std::string SingleFileName(const ConversionOptions& options) {
+    const std::string name = Trim(options.fileName);
+    return name.empty() ? kDefaultSingleFileName : name;
+}
+
+// Creating a file is the one portable test of whether a folder takes new
+// files: permission bits say nothing of read-only mounts, ACLs or root.
+bool TakesNewFiles(const std::filesystem::path& directory) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto probe = directory / (".corvane-probe-" + std::to_string(attempt));
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(probe, error))) continue;
+        // "x": never over an existing file or through a link left in its place.
+        std::FILE* file = std::fopen(probe.c_str(), "wx");
+        if (file == nullptr) return false;
+        std::fclose(file);
+        std::filesystem::remove(probe, error);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string FormatBarDate(std::int32_t date, int dateFormat) {
@@ -112,9 +135,40 @@ bool IsSafeFileName(const std::string& name) {
            name != "..";
 }
 
+std::optional<std::string> OutputNameProblem(const ConversionOptions& options) {
+    if (options.extension.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+        return "File extension \"" + options.extension + "\" can not be part of a file name";
+    if (options.singleFile && !IsSafeFileName(SingleFileName(options)))
+        return "Output file name \"" + Trim(options.fileName) +
+               "\" can not name a file in the output directory";
+    return std::nullopt;
+}
+
+Result AsciiConverter::CheckOutput(const std::filesystem::path& outputDirectory,
+                                   const ConversionOptions& options) {
+    std::string problem;
+    std::error_code error;
+    const auto status = std::filesystem::status(outputDirectory, error);
+    const std::string named = "Output directory " + outputDirectory.string();
+    if (outputDirectory.empty())
+        problem = "Please enter the output directory";
+    else if (!std::filesystem::exists(status))
+        problem = named + " does not exist";
+    else if (!std::filesystem::is_directory(status))
+        problem = named + " is not a directory";
+    else if (!TakesNewFiles(outputDirectory))
+        problem = named + " can not be written";
+    else if (const auto nameProblem = OutputNameProblem(options))
+        problem = *nameProblem;
+    if (problem.empty()) return Result::Ok;
+    Warn(problem + "; nothing was converted.");
+    return Result::Failed;
+}
+
 int AsciiConverter::Convert(const std::filesystem::path& directory, const std::string& symbolsText,
                             const std::filesystem::path& outputDirectory,
                             ConversionOptions& options) {
+    if (!Succeeded(CheckOutput(outputDirectory, options))) return 0;
     if (!options.extension.empty() && options.extension[0] != '.')
         options.extension = "." + options.extension;
     if (options.singleFile && Trim(options.fileName).empty())
@@ -132,7 +186,7 @@ int AsciiConverter::Convert(const std::filesystem::path& directory, const std::s
     int written = 0;
     if (options.singleFile) {
         const auto path =
-            OutputFileName(outputDirectory, Trim(options.fileName), options.extension);
+            OutputFileName(outputDirectory, SingleFileName(options), options.extension);
         std::FILE* file = CreateFile(path);
         if (file == nullptr) return 0;
         if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "ConversionOptions.h"
@@ -23,6 +24,11 @@ std::filesystem::path OutputFileName(const std::filesystem::path& directory,
 // A symbol that can name a file inside the output directory: no separator,
 // no NUL, not "." or "..".
 bool IsSafeFileName(const std::string& name);
+// Why the options would name an output file outside the output directory (an
+// extension with a separator, or a single file's name that is not a safe file
+// name), as a sentence without its full stop; nullopt when they are safe. Both come
+// from settings and presets, so they are checked before every run.
+std::optional<std::string> OutputNameProblem(const ConversionOptions& options);
 
 // Writes the bars of securities of a data directory to text files laid out
 // by a ConversionOptions record: one file per security, or one for all.
@@ -30,11 +36,19 @@ class AsciiConverter {
 public:
     explicit AsciiConverter(Prompt& prompt) : prompt_(prompt) {}
 
+    // Whether a run may start: the output directory exists, is a directory
+    // and takes new files, and OutputNameProblem finds nothing. A failure
+    // shows one message naming the directory or the setting; nothing has been
+    // written then. Probing the directory creates and removes a hidden file.
+    Result CheckOutput(const std::filesystem::path& outputDirectory,
+                       const ConversionOptions& options);
+
     // symbolsText: the securities separated by single spaces, as typed. The
     // options get the dot of their extension and the single file's default
-    // name, as the dialog's copy does. Returns the number of securities
-    // converted: a symbol the directory lacks, or whose file cannot be
-    // written, does not count.
+    // name, as the dialog's copy does. Runs CheckOutput first and writes
+    // nothing when it fails. Returns the number of securities converted: a
+    // symbol the directory lacks, or whose file cannot be written, does not
+    // count.
     int Convert(const std::filesystem::path& directory, const std::string& symbolsText,
                 const std::filesystem::path& outputDirectory, ConversionOptions& options);
 

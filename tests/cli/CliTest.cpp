@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "CliApp.h"
 #include "CliRun.h"
+#include "CliSettings.h"
+#include "ConversionOptions.h"
 #include "GatewayProcess.h"
 #include "TempDir.h"
 
@@ -133,6 +136,51 @@ TEST_F(CliTest, ConvertWithTheDefaultButtonsOptions) {
     EXPECT_EQ(Cli({"convert", Dir(), "NOPE", ".N225", "--out", out, "--defaults"}).status, 1);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "out" / ".N225.txt"));
     EXPECT_EQ(Cli({"convert", Dir(), ".N225"}).status, 2);
+}
+
+// Nothing is written when the output directory cannot take the files, or
+// when the current options would name a file outside it.
+TEST_F(CliTest, ConvertWritesNothingOutsideAUsableOutputDirectory) {
+    test::CopyDirectory(test::TestDataDir() / "metastock/atem-equis-b", dir_ / "data");
+    const std::string data = (dir_ / "data").string();
+    const auto out = dir_ / "out";
+    std::filesystem::create_directory(out);
+    auto filesAround = [&] {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+            files.push_back(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(out))
+            files.push_back("out/" + entry.path().filename().string());
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const std::vector<std::string> before = {"data", "out"};
+
+    const auto missing = (dir_ / "missing").string();
+    const CliRun noDirectory = Cli({"convert", data, ".N225", "--out", missing, "--defaults"});
+    EXPECT_EQ(noDirectory.status, 1);
+    EXPECT_EQ(noDirectory.err,
+              "Corvane: Output directory " + missing + " does not exist; nothing was converted.\n");
+    EXPECT_EQ(filesAround(), before);
+
+    // The current options come from the settings, where anything may stand.
+    ConversionOptions options = ConversionOptions::Defaults();
+    options.singleFile = true;
+    options.fileName = "../x";
+    SaveConversionOptions(*UserSettings(), kCurrentOptionSection, options);
+    if (LoadConversionOptions(*UserSettings(), kCurrentOptionSection).fileName != "../x")
+        GTEST_SKIP() << "this build keeps no settings";
+    const CliRun outside = Cli({"convert", data, ".N225", "--out", out.string()});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_EQ(outside.err,
+              "Corvane: Output file name \"../x\" can not name a file in the output directory; "
+              "nothing was converted.\n");
+    options.singleFile = false;
+    options.extension = "/../../y";
+    SaveConversionOptions(*UserSettings(), kCurrentOptionSection, options);
+    EXPECT_EQ(Cli({"convert", data, ".N225", "--out", out.string()}).status, 1);
+    EXPECT_EQ(filesAround(), before);
+    SaveConversionOptions(*UserSettings(), kCurrentOptionSection, ConversionOptions{});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "AsciiConverter.h"
@@ -84,6 +85,7 @@ protected:
         }
         writer.Close();
         options_ = ConversionOptions::Defaults();
+        std::filesystem::create_directory(out_);
     }
 
     std::vector<std::string> Lines(const std::string& name) {
@@ -95,10 +97,20 @@ protected:
 
     int Convert(const std::string& symbols) {
         AsciiConverter converter(prompt_);
-        return converter.Convert(store_.Path(), symbols, out_.Path(), options_);
+        return converter.Convert(store_.Path(), symbols, out_, options_);
     }
 
-    TempDir store_, out_;
+    // Every file under the folder that holds the output directory.
+    std::vector<std::string> FilesAroundOutput() const {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root_.Path()))
+            files.push_back(entry.path().lexically_relative(root_.Path()).string());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    TempDir store_, root_;
+    std::filesystem::path out_ = root_ / "out";
     RecordingPrompt prompt_;
     FixedClock clock_;
     ConversionOptions options_;
@@ -137,25 +149,99 @@ TEST_F(AsciiConverterTest, MissingSymbolGivesAHeaderOnlyFileAndTheStoresMessage)
 
 TEST_F(AsciiConverterTest, SymbolsThatWouldLeaveTheOutputDirectoryAreRefused) {
     EXPECT_EQ(Convert("../IBM /tmp/IBM a/b MSFT"), 1);
-    EXPECT_FALSE(std::filesystem::exists(out_.Path().parent_path() / "IBM.txt"));
+    EXPECT_THAT(FilesAroundOutput(), ElementsAre("out", "out/MSFT.txt"));
     EXPECT_EQ(Lines("MSFT.txt").size(), 3u);
     ASSERT_EQ(prompt_.shown.size(), 3u);
     EXPECT_THAT(prompt_.shown[0].text, HasSubstr("../IBM"));
 }
 
-TEST_F(AsciiConverterTest, OutputThatCannotBeCreatedIsReportedOnce) {
-    AsciiConverter converter(prompt_);
-    EXPECT_EQ(converter.Convert(store_.Path(), "IBM MSFT", out_ / "missing", options_), 0);
-    ASSERT_EQ(prompt_.shown.size(), 2u);
-    EXPECT_THAT(prompt_.shown[0].text, HasSubstr((out_ / "missing" / "IBM.txt").string()));
-    EXPECT_EQ(prompt_.shown[0].caption, "Corvane");
+// A missing or unwritable output directory is named once, before any file
+// is created, and no file lands anywhere else.
+TEST_F(AsciiConverterTest, UnusableOutputDirectoryIsNamedOnceAndNothingIsWritten) {
+    std::ofstream(root_ / "plain") << "not a folder";
+    const auto readOnly = root_ / "readonly";
+    std::filesystem::create_directory(readOnly);
+    std::filesystem::permissions(
+        readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    struct Case {
+        std::filesystem::path directory;
+        std::string message;
+    };
+    std::vector<Case> cases = {
+        {root_ / "missing", "Output directory " + (root_ / "missing").string() +
+                                " does not exist; nothing was converted."},
+        {root_ / "plain", "Output directory " + (root_ / "plain").string() +
+                              " is not a directory; nothing was converted."},
+        {"", "Please enter the output directory; nothing was converted."},
+    };
+    // Permission bits do not stop a privileged process; a folder of /proc
+    // takes no new files from anyone.
+    if (!std::ofstream(readOnly / "probe"))
+        cases.push_back({readOnly, "Output directory " + readOnly.string() +
+                                       " can not be written; nothing was converted."});
+    std::filesystem::remove(readOnly / "probe");
+    if (std::filesystem::is_directory("/proc/self"))
+        cases.push_back({"/proc/self",
+                         "Output directory /proc/self can not be written; nothing was converted."});
+    for (const bool single : {false, true}) {
+        for (const Case& c : cases) {
+            prompt_.shown.clear();
+            options_.singleFile = single;
+            AsciiConverter converter(prompt_);
+            EXPECT_EQ(converter.Convert(store_.Path(), "IBM MSFT", c.directory, options_), 0);
+            EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{c.message});
+            EXPECT_THAT(FilesAroundOutput(), ElementsAre("out", "plain", "readonly"));
+        }
+    }
+}
+
+// The single file's name and the extension come from settings and presets:
+// one that would leave the output directory converts nothing.
+TEST_F(AsciiConverterTest, NamesFromTheSettingsThatLeaveTheOutputDirectoryAreRefused) {
+    struct Case {
+        bool single;
+        std::string fileName, extension, message;
+    };
+    const Case cases[] = {
+        {true, "../x", ".txt",
+         "Output file name \"../x\" can not name a file in the output directory; nothing was "
+         "converted."},
+        {true, " .. ", ".txt",
+         "Output file name \"..\" can not name a file in the output directory; nothing was "
+         "converted."},
+        {true, "sub/x", "txt",
+         "Output file name \"sub/x\" can not name a file in the output directory; nothing was "
+         "converted."},
+        {false, "../x", "/../../y",
+         "File extension \"/../../y\" can not be part of a file name; "
+         "nothing was converted."},
+        {true, "x", "txt/../../y",
+         "File extension \"txt/../../y\" can not be part of a file name; nothing was converted."},
+        {false, "", "a\\b",
+         "File extension \"a\\b\" can not be part of a file name; nothing was converted."},
+    };
+    for (const Case& c : cases) {
+        prompt_.shown.clear();
+        options_.singleFile = c.single;
+        options_.fileName = c.fileName;
+        options_.extension = c.extension;
+        EXPECT_EQ(Convert("IBM MSFT"), 0) << c.fileName << c.extension;
+        EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{c.message});
+        EXPECT_THAT(FilesAroundOutput(), ElementsAre("out"));
+    }
+    // A file name that is not used (single file off) does not stop the run.
+    options_.singleFile = false;
+    options_.fileName = "../x";
+    options_.extension = "csv";
+    EXPECT_EQ(Convert("IBM"), 1);
+    EXPECT_THAT(FilesAroundOutput(), ElementsAre("out", "out/IBM.csv"));
 }
 
 TEST_F(AsciiConverterTest, RealDirectoryConvertsEveryBar) {
     AsciiConverter converter(prompt_);
-    EXPECT_EQ(converter.Convert(TestDataDir() / "metastock/okomarov-sample", "ASR RCF", out_.Path(),
-                                options_),
-              2);
+    EXPECT_EQ(
+        converter.Convert(TestDataDir() / "metastock/okomarov-sample", "ASR RCF", out_, options_),
+        2);
     EXPECT_EQ(Lines("ASR.txt").size(), 1u + 127u);
     EXPECT_EQ(Lines("RCF.txt")[1].substr(0, 9), "20100105,");
 }
