@@ -20,6 +20,7 @@
 
 #include "AboutDialog.h"
 #include "DlgBreadth.h"
+#include "DlgConvert.h"
 #include "DlgIndex.h"
 #include "DlgList.h"
 #include "DlgNewFolder.h"
@@ -160,6 +161,7 @@ void CMainFrame::CreateCommands() {
     Connect(kCmdRename, [this] { OnRename(); });
     Connect(kCmdDownload, [this] { OnDownload(); });
     Connect(kCmdReport, [this] { OnReport(); });
+    Connect(kCmdConvert, [this] { OnConvert(); });
     Connect(kCmdMarketBreadth, [this] { OnMarketBreadth(); });
     Connect(kCmdIndex, [this] { OnIndex(); });
     Connect(kCmdUpdateSymbols, [this] { (void)OnUpdateSymbolDatabase(); });
@@ -458,6 +460,15 @@ AnalyticsContext CMainFrame::MakeAnalyticsContext() {
         [this](const std::vector<std::string>& symbols) { list_->SelectSymbols(symbols); },
         [this] { list_->ReloadSecurityList(); },
         [this](const QString& topic) { OpenHelpTopic(topic); }};
+}
+
+void CMainFrame::OnConvert() {
+    std::string symbols;
+    for (const std::string& symbol : list_->SelectedSymbols()) symbols += " " + symbol;
+    DlgConvert dialog(
+        doc_.GetPrompt(), services_.store, settings_.conversionOptions, symbols,
+        [this](const QString& topic) { OpenHelpTopic(topic); }, this);
+    dialog.exec();
 }
 
 void CMainFrame::OnMarketBreadth() {

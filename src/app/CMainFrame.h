@@ -79,6 +79,7 @@ public:
     void OnProperties();
     void OnRename();
     void OnDownload();
+    void OnConvert();
     void OnMarketBreadth();
     void OnIndex();
     void OnReport();

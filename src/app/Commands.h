@@ -92,7 +92,7 @@ inline constexpr CommandInfo kCommands[] = {
     {kCmdBatchDownload, "Batch Download", "Download MetaStock directories",
      CommandAvailability::Always, false},
     {kCmdConvert, "&Convert to ASCII", "Convert files to ASCII format",
-     CommandAvailability::Selection, false},
+     CommandAvailability::Selection, true},
     {kCmdMarketBreadth, "&Market Breadth", "Calculate market breadth data",
      CommandAvailability::Selection, true},
     {kCmdIndex, "Index", "Create a group index", CommandAvailability::Selection, true},

@@ -19,6 +19,7 @@
 #include "CurlHttpClient.h"
 #include "DataDirBuilder.h"
 #include "DlgBreadth.h"
+#include "DlgConvert.h"
 #include "DlgDownloadHistQuotes.h"
 #include "DlgList.h"
 #include "DlgNewFolder.h"
@@ -458,6 +459,32 @@ TEST_F(DownloadFlowTest, MarketBreadthDownloadsWhatIsMissingThenCalculates) {
     EXPECT_GT(ReadBars(data_, "#ADV").size(), 400u);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"MSFT", "AAPL", "IBM", "#ADV", "#DECL", "#UNCH",
                                                 "#HIGHS", "#LOWS"}));
+}
+
+TEST_F(DownloadFlowTest, ConvertToAsciiFromTheMenuWritesTheSelectedSecurities) {
+    MakeDataDir(data_, {{"IBM", "IBM", 3}, {"MSFT", "MICROSOFT", 2}, {"AAPL", "APPLE", 1}});
+    fs::create_directories(dir_ / "out");
+    settings_.conversionOptions = ConversionOptions::Defaults();
+    CMainFrame& frame = Frame(data_);
+    SelectRow(0);
+    SelectRow(2);
+    frame.UpdateCommandStates();
+    WithModal<DlgConvert>([&] { frame.Command(kCmdConvert)->trigger(); },
+                          [&](DlgConvert& dialog) {
+                              EXPECT_EQ(Child<QLineEdit>(dialog, "securitySymbol").text(),
+                                        QStringLiteral(" IBM AAPL"));
+                              auto& output = Child<QLineEdit>(dialog, "outputDirectory");
+                              output.setText(QString::fromStdString((dir_ / "out").string()));
+                              QTest::keyClick(&output, Qt::Key_Return);
+                          });
+    EXPECT_EQ(ReadFile(dir_ / "out" / "IBM.txt"),
+              "<DTYYYYMMDD>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\n"
+              "20050103,10.00,11.00,9.00,10.00,1000.00\n"
+              "20050104,11.00,12.00,10.00,11.00,1001.00\n"
+              "20050105,12.00,13.00,11.00,12.00,1002.00\n");
+    EXPECT_TRUE(fs::exists(dir_ / "out" / "AAPL.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "MSFT.txt"));
+    EXPECT_TRUE(prompt_.shown.empty());
 }
 
 TEST_F(DownloadFlowTest, PresetAndBatchOpeningsDownloadWhatTheCallerGives) {

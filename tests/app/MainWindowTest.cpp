@@ -166,16 +166,15 @@ TEST_F(MainWindowTest, ClosingWithShutMinimizeKeepsTheSystemRunning) {
 
 TEST_F(MainWindowTest, CommandsFollowTheListsState) {
     CMainFrame& frame = StartIn({{"IBM", "IBM CORP", 3}, {"MSFT", "MICROSOFT", 2}});
-    const int selectionCommands[] = {kCmdOpen,     kCmdProperties, kCmdRename,
-                                     kCmdDelete,   kCmdCopy,       kCmdCut,
-                                     kCmdDownload, kCmdCharts,     kCmdFundamentals};
+    const int selectionCommands[] = {
+        kCmdOpen,     kCmdProperties, kCmdRename,       kCmdDelete,  kCmdCopy,          kCmdCut,
+        kCmdDownload, kCmdCharts,     kCmdFundamentals, kCmdConvert, kCmdMarketBreadth, kCmdIndex};
     const int rowCommands[] = {kCmdSelectAll, kCmdLargeIcons, kCmdSmallIcons, kCmdList,
                                kCmdReports};
     const int alwaysCommands[] = {kCmdExit,  kCmdToolbar, kCmdStatusBar,   kCmdContents,
                                   kCmdAbout, kCmdReport,  kCmdNewSecurity, kCmdUpdateSymbols};
     // Their dialogs are not part of the program yet.
-    const int unbuilt[] = {kCmdBatchDownload, kCmdConvert,   kCmdMarketBreadth, kCmdIndex,
-                           kCmdSettings,      kCmdScheduler, kCmdCheckUpdates};
+    const int unbuilt[] = {kCmdBatchDownload, kCmdSettings, kCmdScheduler, kCmdCheckUpdates};
 
     for (int id : selectionCommands) EXPECT_FALSE(Enabled(id)) << id;
     for (int id : rowCommands) EXPECT_TRUE(Enabled(id)) << id;
@@ -268,7 +267,8 @@ TEST_F(MainWindowTest, ShortcutsAndTheContextMenuReachTheCommands) {
                                   QStringLiteral("&Market Breadth"), QStringLiteral("Web Data"),
                                   QStringLiteral("Sch&eduler"), QStringLiteral("&Settings")}));
     EXPECT_TRUE(menu->actions()[0]->isEnabled());
-    EXPECT_FALSE(menu->actions()[7]->isEnabled());  // Convert to ASCII is not built yet
+    EXPECT_TRUE(menu->actions()[7]->isEnabled());  // Convert to ASCII
+    EXPECT_TRUE(menu->actions()[8]->isEnabled());  // Market Breadth
     menu->actions()[0]->trigger();
     EXPECT_TRUE(frame.List().IsPriceView());
 }
