@@ -27,6 +27,7 @@ std::string QSettingsStore::ReadString(const std::string& section, const std::st
                                        const std::string& fallback) const {
     QVariant value = settings_.value(KeyPath(section, key));
     if (!value.isValid()) return fallback;
+    if (value.typeId() == QMetaType::QByteArray) return value.toByteArray().toStdString();
     return value.toString().toStdString();
 }
 
@@ -38,7 +39,15 @@ void QSettingsStore::WriteInt(const std::string& section, const std::string& key
 
 void QSettingsStore::WriteString(const std::string& section, const std::string& key,
                                  const std::string& value) {
-    settings_.setValue(KeyPath(section, key), QString::fromStdString(value));
+    // Texts are bytes: paths in UTF-8, names typed for the store in Latin-1.
+    // UTF-8 stays readable text in the file; any other bytes are kept as
+    // they are, so a value always reads back exactly as it was written.
+    const QByteArray bytes = QByteArray::fromStdString(value);
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() == bytes)
+        settings_.setValue(KeyPath(section, key), text);
+    else
+        settings_.setValue(KeyPath(section, key), bytes);
     settings_.sync();
 }
 

@@ -25,6 +25,27 @@ TEST(QSettingsStoreTest, ValuesSurviveANewStoreOnTheSameFile) {
     EXPECT_EQ(settings.ReadInt("Services", "HistoryUrl", 9), 9);  // not a number
 }
 
+TEST(QSettingsStoreTest, TextsReadBackByteForByte) {
+    // A preset name typed for the store is Latin-1 ("B\xFCro"), a folder path
+    // UTF-8; both, and bytes that are neither, come back as they were written.
+    const std::string texts[] = {"B\xFCro CSV", "/home/j\xC3\xBCrgen/metastock/",
+                                 std::string("\xFF\x00\xC3", 3), "", "\xEF\xBF\xBD"};
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir / "Corvane.conf").string());
+    {
+        QSettingsStore settings(path);
+        for (std::size_t i = 0; i < std::size(texts); ++i)
+            settings.WriteString("Option1", "Text" + std::to_string(i), texts[i]);
+    }
+    QSettingsStore settings(path);
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_EQ(settings.ReadString("Option1", "Text" + std::to_string(i), "?"), texts[i]) << i;
+    // UTF-8 stays readable in the file.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("j\xC3\xBCrgen"));
+}
+
 TEST(QSettingsStoreTest, UserSettingsLiveUnderTheConfigHome) {
     QSettingsStore settings;
     settings.WriteInt("General", "Probe", 1);
