@@ -29,7 +29,7 @@ std::string Trimmed(const QString& text) {
 }
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return AsciiUpper(text).starts_with(AsciiUpper(prefix));
+    return UpperCase(text).starts_with(UpperCase(prefix));
 }
 
 }  // namespace

@@ -58,10 +58,7 @@ std::string FormatDuration(long long seconds) {
 std::string NormaliseSymbolList(const std::string& symbols) {
     const std::size_t first = symbols.find_first_not_of(' ');
     if (first == std::string::npos) return "";
-    std::string list = symbols.substr(first, symbols.find_last_not_of(' ') - first + 1);
-    std::transform(list.begin(), list.end(), list.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
-    return list;
+    return UpperCase(symbols.substr(first, symbols.find_last_not_of(' ') - first + 1));
 }
 
 CDownloader::CDownloader(HttpClient& http, Prompt& prompt, const Clock& clock, EventPump& pump,

@@ -23,10 +23,11 @@ inline std::string NameOf(const std::filesystem::path& path) {
     return path.filename().string();
 }
 
-// The text with ASCII letters in upper case; other bytes stay.
-std::string AsciiUpper(std::string text);
+// The text with its Latin-1 letters in upper case, as symbols and names are
+// stored; other bytes stay.
+std::string UpperCase(std::string text);
 
-// Case-insensitive comparison of two byte strings, ASCII letters only.
+// Comparison of two byte strings without regard to the case of their Latin-1 letters.
 bool EqualsNoCase(const std::string& a, const std::string& b);
 
 }  // namespace corvane

@@ -86,10 +86,10 @@ void CheckLowInStep(const IndexSet& index, std::vector<std::string>& out) {
 void CheckShared(const IndexSet& index, std::vector<std::string>& out) {
     std::map<std::string, std::string> byFile, bySymbol;
     for (const auto& [place, entry] : index.Entries()) {
-        const std::string file = AsciiUpper(entry.PriceFileName());
+        const std::string file = UpperCase(entry.PriceFileName());
         if (const auto [at, added] = byFile.emplace(file, entry.symbol); !added)
             out.push_back(at->second + " and " + entry.symbol + " share the price file " + file);
-        if (const auto [at, added] = bySymbol.emplace(AsciiUpper(entry.symbol), file); !added)
+        if (const auto [at, added] = bySymbol.emplace(UpperCase(entry.symbol), file); !added)
             out.push_back(entry.symbol + " is listed twice (" + at->second + ", " + file + ")");
     }
 }
@@ -150,7 +150,7 @@ void CheckPrices(const std::filesystem::path& directory, const SecurityRecord& e
 }
 
 bool IsPriceFileName(const std::string& name) {
-    const std::string upper = AsciiUpper(name);
+    const std::string upper = UpperCase(name);
     if (upper.size() < 6 || upper[0] != 'F') return false;
     if (!upper.ends_with(".DAT") && !upper.ends_with(".MWD")) return false;
     const std::string digits = upper.substr(1, upper.size() - 5);
@@ -161,7 +161,7 @@ void CheckLeftovers(const std::filesystem::path& directory, const IndexSet& inde
                     std::vector<std::string>& out) {
     std::set<std::string> named;
     for (const auto& [place, entry] : index.Entries())
-        named.insert(AsciiUpper(entry.PriceFileName()));
+        named.insert(UpperCase(entry.PriceFileName()));
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
@@ -169,7 +169,7 @@ void CheckLeftovers(const std::filesystem::path& directory, const IndexSet& inde
         names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-        if (IsPriceFileName(name) && !named.count(AsciiUpper(name)))
+        if (IsPriceFileName(name) && !named.count(UpperCase(name)))
             out.push_back(name + ": no entry names this price file");
         if (name.ends_with(kStagedSuffix)) out.push_back(name + ": left by an unfinished change");
     }

@@ -12,6 +12,7 @@
 
 #include "CRightListView.h"
 #include "DirectoryFiles.h"
+#include "Latin1Text.h"
 #include "ProgressWnd.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
@@ -111,7 +112,7 @@ DlgNewSecurity::DlgNewSecurity(CCorvaneDoc& doc, AppSettings& settings, Settings
 }
 
 void DlgNewSecurity::OnLists() {
-    std::string symbols = symbols_->text().toStdString();
+    std::string symbols = ToLatin1(symbols_->text()).value_or("");
     std::string names = names_;
     if (!pickFromLists_ || !pickFromLists_(symbols, names)) return;
     symbols_->setText(QString::fromLatin1(symbols));
@@ -233,7 +234,13 @@ void DlgNewSecurity::OnAdd() {
     Prompt& prompt = doc_.GetPrompt();
     std::error_code error;
     const fs::path current = fs::current_path(error);
-    const std::string text = AsciiUpper(symbols_->text().toStdString());
+    const auto typed = ToLatin1(symbols_->text());
+    if (!typed) {
+        (void)prompt.Show(NotLatin1Message(symbols_->text()), kAppCaption, PromptIcon::Warning,
+                          PromptButtons::Ok);
+        return;
+    }
+    const std::string text = UpperCase(*typed);
     const std::string directory = outputDirectory_->text().trimmed().toStdString();
     if (text.empty() || directory.empty()) {
         (void)prompt.Show(text.empty() ? "Enter security symbol." : "Enter full directory path.",
@@ -242,7 +249,7 @@ void DlgNewSecurity::OnAdd() {
     }
     const std::vector<std::string> symbols = Split(text, ' ', false);
     std::vector<std::string> names;
-    if (!names_.empty()) names = Split(AsciiUpper(names_), ',', true);
+    if (!names_.empty()) names = Split(UpperCase(names_), ',', true);
     if (!CheckLengths(directory, symbols, names)) return;
 
     WaitCursor wait;

@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "CRightListView.h"
+#include "DirectoryFiles.h"
+#include "Latin1Text.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
 #include "TransferText.h"
@@ -58,8 +60,17 @@ DlgRename::DlgRename(CCorvaneDoc& doc, CRightListView& list, const std::string& 
 }
 
 void DlgRename::OnOk() {
-    const std::string symbol = symbol_->text().trimmed().toLatin1().toStdString();
-    const std::string name = name_->text().trimmed().toLatin1().toStdString();
+    const QString typed = symbol_->text().trimmed() + name_->text().trimmed();
+    const auto latin1Symbol = ToLatin1(symbol_->text().trimmed());
+    const auto latin1Name = ToLatin1(name_->text().trimmed());
+    if (!latin1Symbol || !latin1Name) {
+        (void)doc_.GetPrompt().Show(NotLatin1Message(typed), kAppCaption, PromptIcon::Warning,
+                                    PromptButtons::Ok);
+        return;
+    }
+    // Symbols are stored in capitals, as the download looks them up.
+    const std::string symbol = UpperCase(*latin1Symbol);
+    const std::string& name = *latin1Name;
     if (symbol.empty() || name.empty()) {
         (void)doc_.GetPrompt().Show("Please, enter security symbol and name.", kAppCaption,
                                     PromptIcon::None, PromptButtons::Ok);

@@ -572,7 +572,7 @@ TEST_F(DownloadFlowTest, PropertiesAndChangePropertiesWorkOnTheFirstSelectedRow)
     Child<QLineEdit>(rename, "renameName").setText(QStringLiteral("BIG BLUE"));
     Child<QLineEdit>(rename, "renameSymbol").setText(QStringLiteral("msft"));  // taken
     rename.OnOk();
-    EXPECT_EQ(prompt_.shown.back().text, "Security already exists: msft");
+    EXPECT_EQ(prompt_.shown.back().text, "Security already exists: MSFT");
     EXPECT_NE(rename.result(), QDialog::Accepted);
     EXPECT_EQ(ReadSymbols(data_), (std::vector<std::string>{"IBM", "MSFT"}));
     Child<QLineEdit>(rename, "renameSymbol").setText(QStringLiteral("IBMX"));
@@ -583,6 +583,39 @@ TEST_F(DownloadFlowTest, PropertiesAndChangePropertiesWorkOnTheFirstSelectedRow)
               (std::vector<std::string>{"MSFT", "IBMX"}));  // the renamed row moves to the end
     EXPECT_EQ(ReadEntries(data_)[0].name, "BIG BLUE");
     EXPECT_EQ(ReadBars(data_, "IBMX").size(), 3u);
+}
+
+TEST_F(DownloadFlowTest, SymbolsAndNamesAreStoredInLatin1Capitals) {
+    // Typed text reaches the files in their single-byte encoding, upper-cased
+    // with its accented letters; what that encoding cannot hold is refused
+    // before anything is written.
+    MakeDataDir(data_, {{"IBM", "IBM CORP", 3}});
+    CMainFrame& frame = Frame(data_);
+    DlgNewSecurity add(doc_, settings_, store_, frame.List(), nullptr);
+    Child<QLineEdit>(add, "securitySymbols").setText(QStringLiteral("ok nestl\u00e9 \u65e5\u672c"));
+    Child<QPushButton>(add, "addButton").click();
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("Latin-1"), std::string::npos);
+    EXPECT_EQ(ReadSymbols(data_), std::vector<std::string>{"IBM"});
+    Child<QLineEdit>(add, "securitySymbols").setText(QStringLiteral("nestl\u00e9"));
+    Child<QPushButton>(add, "addButton").click();
+    EXPECT_EQ(ReadSymbols(data_), (std::vector<std::string>{"IBM", "NESTL\xC9"}));
+    EXPECT_EQ(frame.List().Model().data(frame.List().Model().index(1, 0), Qt::DisplayRole),
+              QStringLiteral("NESTL\u00c9"));
+
+    prompt_.shown.clear();
+    DlgRename rename(doc_, frame.List(), "IBM");
+    Child<QLineEdit>(rename, "renameSymbol").setText(QStringLiteral("ibm2"));
+    Child<QLineEdit>(rename, "renameName").setText(QStringLiteral("\u6771\u4eac"));
+    rename.OnOk();
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("Latin-1"), std::string::npos);
+    EXPECT_EQ(ReadEntries(data_)[0].name, "IBM CORP");
+    Child<QLineEdit>(rename, "renameName").setText(QStringLiteral("Soci\u00e9t\u00e9"));
+    rename.OnOk();
+    EXPECT_EQ(rename.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadSymbols(data_), (std::vector<std::string>{"IBM2", "NESTL\xC9"}));
+    EXPECT_EQ(ReadEntries(data_)[0].name, "Soci\xE9t\xE9");
 }
 
 // The server side is the gateway, serving the database of a share folder.

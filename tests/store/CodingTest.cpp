@@ -6,6 +6,7 @@
 #include <random>
 
 #include "Coding.h"
+#include "DirectoryFiles.h"
 
 namespace corvane {
 namespace {
@@ -112,6 +113,20 @@ TEST(TextFieldTest, CutToWidthTerminatedWhenShorter) {
     EXPECT_EQ(std::vector<std::uint8_t>(field, field + 6),
               (std::vector<std::uint8_t>{0xAA, 'A', 'B', 'C', 'D', 0xAA}));
     EXPECT_EQ(DecodeText(field, 1, 4), "ABCD");
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(TextCaseTest, Latin1LettersFoldOtherBytesStay) {
+    // Division sign, y with diaeresis and sharp s have no single-byte capital.
+    EXPECT_EQ(UpperCase("nestl\xE9 a\xE0\xFE \xF7\xFF\xDF 1"),
+              "NESTL\xC9 A\xC0\xDE \xF7\xFF\xDF 1");
+    EXPECT_TRUE(EqualsNoCase("Soci\xE9t\xE9", "SOCI\xC9T\xC9"));
+    EXPECT_FALSE(EqualsNoCase("\xF7", "\xD7"));
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace corvane {
+
+// Symbols, names, settings and presets hold Latin-1 text, the single-byte
+// encoding of the data files. A QString with a character beyond it has no
+// Latin-1 form; it is refused rather than turned into "?".
+inline std::optional<std::string> ToLatin1(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF) return std::nullopt;
+    return text.toLatin1().toStdString();
+}
+
+inline QString FromLatin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// What to tell the user of text ToLatin1 refuses: the characters it cannot hold.
+inline std::string NotLatin1Message(const QString& text) {
+    QString refused;
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF && !refused.contains(c)) refused += c;
+    return "The characters \"" + refused.toStdString() +
+           "\" cannot be stored: symbols and names hold Western European (Latin-1) "
+           "characters only.";
+}
+
+}  // namespace corvane
