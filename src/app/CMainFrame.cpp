@@ -408,7 +408,10 @@ void CMainFrame::OnNewSecurity() {
             return PickFromLists(QApplication::activeModalWidget(), symbols, names);
         },
         this);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) return;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(dialog.OutputDirectory(), error);
+    if (!error) tree_->ShowCreatedFolder(folder.lexically_normal().string());
 }
 
 void CMainFrame::OnNewFolder() {

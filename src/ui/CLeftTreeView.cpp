@@ -1,5 +1,7 @@
 #include "CLeftTreeView.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QStyle>
 
 #include <filesystem>
@@ -55,6 +57,9 @@ CLeftTreeView::CLeftTreeView(AppSettings& settings, CRightListView& list, QWidge
             [this](QTreeWidgetItem* item) { RefreshImage(item); });
     connect(this, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* item) { RefreshImage(item); });
+    keyboardSelection_.setSingleShot(true);
+    keyboardSelection_.setInterval(kKeyboardSelectionDelayMs);
+    connect(&keyboardSelection_, &QTimer::timeout, this, [this] { SelectFolder(currentItem()); });
 }
 
 QIcon CLeftTreeView::Image(int index) const {
@@ -198,8 +203,40 @@ void CLeftTreeView::focusInEvent(QFocusEvent* event) {
 
 void CLeftTreeView::focusOutEvent(QFocusEvent* event) {
     QTreeWidget::focusOutEvent(event);
+    // A menu opening takes the focus for a moment; the commands it offers
+    // are for the pane that had it before.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) return;
     focused_ = false;
     Q_EMIT FocusChanged(false);
+}
+
+void CLeftTreeView::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(event);
+    // As in file managers, the folder reached with the keys opens once they
+    // rest, so repeating arrows do not list every folder on the way.
+    if (currentItem() != before) keyboardSelection_.start();
+}
+
+void CLeftTreeView::ShowCreatedFolder(const std::string& folderPath) {
+    std::string path = folderPath;
+    if (!path.empty() && path.back() != '/') path += '/';
+    QTreeWidgetItem* parent = nullptr;
+    // Walk down from the deepest folder listed so far that holds the path.
+    for (std::size_t end = path.find('/'); end != std::string::npos;
+         end = path.find('/', end + 1)) {
+        const std::string prefix = path.substr(0, end + 1);
+        if (QTreeWidgetItem* item = FindItem(prefix)) {
+            parent = item;
+            continue;
+        }
+        if (!parent || !parent->data(0, kListedRole).toBool()) return;
+        const std::string name =
+            prefix.substr(FolderPath(parent).size(), prefix.size() - FolderPath(parent).size() - 1);
+        parent = AddItemToTreeView(name, parent);
+        parent->setData(0, kListedRole, true);
+    }
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <string>
@@ -30,7 +31,12 @@ public:
     // Inserts one folder as the last child of `parent`.
     QTreeWidgetItem* AddItemToTreeView(const std::string& name, QTreeWidgetItem* parent);
 
+    // Shows a folder made elsewhere (with its new parents) under the folders
+    // already listed, without listing anything afresh.
+    void ShowCreatedFolder(const std::string& folderPath);
     static std::string FolderPath(const QTreeWidgetItem* item);
+    // How long the keyboard must rest on a folder before it opens.
+    static constexpr int kKeyboardSelectionDelayMs = 400;
     bool HasFocus() const { return focused_; }
     // The item of a folder path, among the items listed so far.
     QTreeWidgetItem* FindItem(const std::string& folderPath) const;
@@ -42,6 +48,7 @@ Q_SIGNALS:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Inserts every subfolder of the item's folder; returns the child named
@@ -55,6 +62,7 @@ private:
     AppSettings& settings_;
     CRightListView& list_;
     bool focused_ = false;
+    QTimer keyboardSelection_;
 };
 
 }  // namespace corvane

@@ -241,7 +241,7 @@ void DlgNewSecurity::OnAdd() {
         return;
     }
     const std::string text = UpperCase(*typed);
-    const std::string directory = outputDirectory_->text().trimmed().toStdString();
+    const std::string directory = OutputDirectory();
     if (text.empty() || directory.empty()) {
         (void)prompt.Show(text.empty() ? "Enter security symbol." : "Enter full directory path.",
                           kAppCaption, PromptIcon::None, PromptButtons::Ok);
@@ -288,6 +288,10 @@ void DlgNewSecurity::OnAdd() {
     }
     progress.CloseProgressWindow();
     accept();
+}
+
+std::string DlgNewSecurity::OutputDirectory() const {
+    return outputDirectory_->text().trimmed().toStdString();
 }
 
 }  // namespace corvane

@@ -32,6 +32,8 @@ public:
     void OnLists();
     void OnBrowse();
     void OnAdd();
+    // The folder the securities were added to, as typed.
+    std::string OutputDirectory() const;
 
 private:
     enum class Step { Next, Stop, Abort };

@@ -5,10 +5,12 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -197,6 +199,78 @@ TEST_F(DownloadFlowTest, AddNewFolderCreatesSelectsAndEntersIt) {
     EXPECT_EQ(fs::current_path(), dir_ / "stocks");
     EXPECT_EQ(CLeftTreeView::FolderPath(frame.Tree().currentItem()),
               (dir_ / "stocks").string() + "/");
+}
+
+TEST_F(DownloadFlowTest, NewFolderIsOfferedWhileTheTreeHasTheFocusWhicheverWayTheMenuOpens) {
+    CMainFrame& frame = Frame(dir_.Path());
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    auto& newButton = Child<QToolButton>(frame, "newButton");
+    const std::function<void()> openings[] = {
+        [&] {  // the File menu, clicked
+            QMenuBar* bar = frame.menuBar();
+            const QPoint at = bar->actionGeometry(bar->actions()[0]).center();
+            QTest::mouseClick(bar->window()->windowHandle(), Qt::LeftButton, {},
+                              bar->mapTo(bar->window(), at));
+        },
+        [&] { QTest::keyClick(&frame.Tree(), Qt::Key_F, Qt::AltModifier); },
+        [&] {  // the drop-down arrow of the toolbar's New
+            const QPoint arrow(newButton.width() - 3, newButton.height() / 2);
+            QTest::mouseClick(frame.windowHandle(), Qt::LeftButton, {},
+                              newButton.mapTo(&frame, arrow));
+        }};
+    for (std::size_t i = 0; i < std::size(openings); ++i) {
+        frame.Tree().setFocus();
+        ASSERT_TRUE(frame.Tree().hasFocus());
+        QTimer::singleShot(100, [&, i] {
+            EXPECT_NE(QApplication::activePopupWidget(), nullptr) << i;
+            EXPECT_TRUE(frame.Command(kCmdNewFolder)->isEnabled()) << i;
+            if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        });
+        openings[i]();
+        QTest::qWait(200);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << i;
+    }
+    // With the list focused, New Folder is not offered.
+    frame.List().DetailsView().setFocus();
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(frame.Command(kCmdNewFolder)->isEnabled());
+}
+
+TEST_F(DownloadFlowTest, AFolderReachedWithTheKeysOpensOnceTheyRest) {
+    const fs::path pair = dir_ / "pair";
+    MakeDataDir(pair / "a", {{"IBM", "IBM", 1}});
+    MakeDataDir(pair / "b", {{"MSFT", "MSFT", 1}});
+    CMainFrame& frame = Frame(pair / "a");
+    frame.Tree().setFocus();
+    QTreeWidgetItem* a = frame.Tree().FindItem((pair / "a").string() + "/");
+    QTreeWidgetItem* b = frame.Tree().FindItem((pair / "b").string() + "/");
+    ASSERT_TRUE(a && b);
+    const bool below = a->parent()->indexOfChild(b) > a->parent()->indexOfChild(a);
+    QTest::keyClick(&frame.Tree(), below ? Qt::Key_Down : Qt::Key_Up);
+    EXPECT_EQ(frame.Tree().currentItem(), b);
+    EXPECT_EQ(Rows(), std::vector<std::string>{"IBM"});  // the keys may move on
+    QTest::qWait(CLeftTreeView::kKeyboardSelectionDelayMs + 300);
+    EXPECT_EQ(fs::current_path(), pair / "b");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"MSFT"});
+}
+
+TEST_F(DownloadFlowTest, AFolderMadeByAddingASecurityAppearsInTheTreeAtOnce) {
+    MakeDataDir(data_, {{"IBM", "IBM", 1}});
+    CMainFrame& frame = Frame(data_);
+    const fs::path made = data_ / "new" / "deeper";
+    WithModal<DlgNewSecurity>(
+        [&] { frame.OnNewSecurity(); },
+        [&](DlgNewSecurity& dialog) {
+            Child<QLineEdit>(dialog, "securitySymbols").setText(QStringLiteral("MSFT"));
+            Child<QLineEdit>(dialog, "outputDirectory")
+                .setText(QString::fromStdString(made.string()));
+            Child<QPushButton>(dialog, "addButton").click();
+        });
+    EXPECT_EQ(ReadSymbols(made), std::vector<std::string>{"MSFT"});
+    QTreeWidgetItem* item = frame.Tree().FindItem(made.string() + "/");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->parent(), frame.Tree().FindItem((data_ / "new").string() + "/"));
 }
 
 TEST_F(DownloadFlowTest, AddNewSecurityTakesTypedSymbolsInAnyCase) {
