@@ -6,6 +6,7 @@
 #include "MessageBoxPrompt.h"
 #include "QSettingsStore.h"
 #include "QtSoundOutput.h"
+#include "UrlOpening.h"
 #include "UserPaths.h"
 
 int main(int argc, char** argv) {
@@ -21,9 +22,11 @@ int main(int argc, char** argv) {
     corvane::SystemClock clock;
     corvane::QtSoundOutput sound;
     corvane::CurlHttpClient http;
-    corvane::CorvaneApp app({store, prompt, clock, sound, http,
-                             [](const QUrl& url) { QDesktopServices::openUrl(url); },
-                             corvane::UserDataDir() / "corvane.lock"});
+    corvane::CorvaneApp app(
+        {store, prompt, clock, sound, http,
+         corvane::OpenerTellingFailures(
+             prompt, [](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+         corvane::UserDataDir() / "corvane.lock"});
     if (!app.RunStartup()) return 1;
     if (corvane::CMainFrame* frame = app.MainFrame()) {
         prompt.SetOwner(frame);

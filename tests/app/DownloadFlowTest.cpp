@@ -38,6 +38,7 @@
 #include "ServiceSettings.h"
 #include "SymbolDatabase.h"
 #include "TempDir.h"
+#include "UrlOpening.h"
 
 namespace corvane::test {
 namespace {
@@ -271,6 +272,35 @@ TEST_F(DownloadFlowTest, AFolderMadeByAddingASecurityAppearsInTheTreeAtOnce) {
     QTreeWidgetItem* item = frame.Tree().FindItem(made.string() + "/");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->parent(), frame.Tree().FindItem((data_ / "new").string() + "/"));
+}
+
+TEST_F(DownloadFlowTest, APageWithoutAProgramToOpenItIsNamedToTheUser) {
+    const struct {
+        QUrl url;
+        bool opens;
+        const char* named;  // in the message; empty: no message
+    } cases[] = {
+        {QUrl(QStringLiteral("http://quotes.example/q/ks?s=IBM")), false,
+         "http://quotes.example/q/ks?s=IBM"},
+        {QUrl::fromLocalFile(QStringLiteral("/opt/corvane/help/breadth.htm")), false,
+         "/opt/corvane/help/breadth.htm"},
+        {QUrl(QStringLiteral("http://quotes.example/")), true, ""},
+    };
+    for (const auto& c : cases) {
+        prompt_.shown.clear();
+        std::vector<QUrl> asked;
+        OpenerTellingFailures(prompt_, [&](const QUrl& url) {
+            asked.push_back(url);
+            return c.opens;
+        })(c.url);
+        EXPECT_EQ(asked, std::vector<QUrl>{c.url});
+        if (c.opens) {
+            EXPECT_TRUE(prompt_.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(prompt_.shown.size(), 1u);
+        EXPECT_NE(prompt_.shown[0].text.find(c.named), std::string::npos) << prompt_.shown[0].text;
+    }
 }
 
 TEST_F(DownloadFlowTest, AddNewSecurityTakesTypedSymbolsInAnyCase) {
