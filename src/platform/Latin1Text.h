@@ -20,14 +20,19 @@ inline QString FromLatin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// What to tell the user of text ToLatin1 refuses: the characters it cannot hold.
+// What to tell the user of text ToLatin1 refuses. Messages are Latin-1 too,
+// so the characters are named by their code points.
 inline std::string NotLatin1Message(const QString& text) {
     QString refused;
     for (const QChar c : text)
         if (c.unicode() > 0xFF && !refused.contains(c)) refused += c;
-    return "The characters \"" + refused.toStdString() +
-           "\" cannot be stored: symbols and names hold Western European (Latin-1) "
-           "characters only.";
+    std::string points;
+    for (const QChar c : refused)
+        points += (points.empty() ? "U+" : " U+") +
+                  QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0').toStdString();
+    return "Symbols and names can hold Western European (Latin-1) characters only; these typed "
+           "characters cannot be stored: " +
+           points + ".";
 }
 
 }  // namespace corvane
