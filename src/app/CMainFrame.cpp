@@ -181,7 +181,13 @@ void CMainFrame::CreateCommands() {
 }
 
 void CMainFrame::Connect(int id, std::function<void()> handler) {
-    connect(Command(id), &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    // A command's prompt goes only when a menu of this window hides or the
+    // pointer leaves a button; chosen any other way it would stay over the
+    // dialog the command opens.
+    connect(Command(id), &QAction::triggered, this, [this, handler = std::move(handler)] {
+        statusBar()->clearMessage();
+        handler();
+    });
 }
 
 void CMainFrame::CreateMenus() {

@@ -7,9 +7,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QWindow>
 
 #include <filesystem>
 #include <fstream>
@@ -306,6 +309,73 @@ TEST_F(MainWindowTest, ADamagedDirectoryIsNamedAndRepairedFromTheToolsMenu) {
     EXPECT_NE(prompt_.shown.back().text.find("EMASTER: record count set to 2"), std::string::npos);
     EXPECT_TRUE(frame.DamageNote().isEmpty());
     EXPECT_EQ(frame.List().Model().rowCount(), 2);
+}
+
+TEST_F(MainWindowTest, ACommandsDialogOpensOverAnEmptyStatusBar) {
+    // The prompt a command shows while pointed at describes the command, not
+    // the dialog it opens: it goes when the dialog comes, whichever way the
+    // command was reached.
+    CMainFrame& frame = StartIn({{"IBM", "INTL BUSINESS MACH", 3}});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    SelectRows({0});
+    frame.UpdateCommandStates();
+    QAction* properties = frame.Command(kCmdProperties);
+    ASSERT_FALSE(properties->statusTip().isEmpty());
+    QWindow* window = frame.windowHandle();
+    QMenu* file = frame.menuBar()->actions().front()->menu();
+    ASSERT_EQ(file->title(), QStringLiteral("&File"));
+    QWidget* button = frame.ToolBar().widgetForAction(properties);
+    const QPoint onButton = button->mapTo(&frame, button->rect().center());
+    const QPoint onItem = file->actionGeometry(properties).center();
+    const QPoint onFile = frame.menuBar()->mapTo(
+        &frame, frame.menuBar()->actionGeometry(file->menuAction()).center());
+
+    struct Way {
+        const char* name;
+        std::function<void()> point;  // shows the command's prompt
+        std::function<void()> choose;
+    };
+    const Way ways[] = {
+        {"toolbar button", [&] { QTest::mouseMove(window, onButton); },
+         [&] { QTest::mouseClick(window, Qt::LeftButton, {}, onButton); }},
+        {"menu and mouse",
+         [&] {
+             QTest::mouseClick(window, Qt::LeftButton, {}, onFile);
+             ASSERT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }));
+             QTest::mouseMove(file->windowHandle(), onItem);
+         },
+         [&] { QTest::mouseClick(file->windowHandle(), Qt::LeftButton, {}, onItem); }},
+        {"menu and keys",
+         [&] {
+             QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);
+             ASSERT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }));
+             while (file->activeAction() != properties)
+                 QTest::keyClick(file->windowHandle(), Qt::Key_Down);
+         },
+         [&] { QTest::keyClick(file->windowHandle(), Qt::Key_Return); }},
+        // A menu of the desktop (a global menu bar, the tray's) sends the
+        // prompt and the trigger, and never hides a menu of the window.
+        {"desktop menu", [&] { properties->showStatusText(&frame); },
+         [&] { properties->trigger(); }},
+    };
+    for (const Way& way : ways) {
+        frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        way.point();
+        EXPECT_EQ(frame.statusBar()->currentMessage(), properties->statusTip()) << way.name;
+        QString shownWithDialog = QStringLiteral("(no dialog)");
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog) return;
+            check.stop();
+            shownWithDialog = frame.statusBar()->currentMessage();
+            dialog->close();
+        });
+        check.start(20);
+        way.choose();
+        EXPECT_EQ(shownWithDialog, QString()) << way.name;
+    }
 }
 
 TEST_F(MainWindowTest, HelpOpensTheShippedIndexPage) {
