@@ -228,9 +228,7 @@ void CRightListView::PutOnClipboard(bool cut) {
         clipboard->clear();
     else
         clipboard->setText(QString::fromLatin1(text));
-    for (int row = 0; row < model_->rowCount(); ++row)
-        if (model_->data(model_->index(row, 0), ListRowsModel::kCutRole).toBool())
-            model_->SetCut(row, false);
+    ClearCutMarks();
     if (cut && !text.empty())
         for (int row : rows) model_->SetCut(row, true);
 }
@@ -246,6 +244,15 @@ void CRightListView::Paste() {
                                 text.toLatin1().toStdString(), listener);
     }
     clipboard->clear();
+    // With the clipboard empty nothing is waiting to move; rows cut and
+    // pasted into their own directory stay where they are.
+    ClearCutMarks();
+}
+
+void CRightListView::ClearCutMarks() {
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (model_->data(model_->index(row, 0), ListRowsModel::kCutRole).toBool())
+            model_->SetCut(row, false);
 }
 
 void CRightListView::SelectAll() {

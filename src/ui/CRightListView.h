@@ -78,6 +78,7 @@ Q_SIGNALS:
 
 private:
     void PutOnClipboard(bool cut);
+    void ClearCutMarks();
     void ShowKind(ListRowsModel::Kind kind);
     void ApplyViewMode();
     void AppendPriceRows(const std::string& symbol);

@@ -244,6 +244,22 @@ TEST_F(ExplorerTest, CutDimsTheRowsAndThePasteMovesTheSecurity) {
     EXPECT_EQ(Column(0), std::vector<std::string>{"MSFT"});
 }
 
+TEST_F(ExplorerTest, ACutPastedIntoItsOwnDirectoryStaysAndLosesItsDimming) {
+    MakeDataDir(root_ / "data", {{"IBM", "INTL BUSINESS MACH", 4}, {"MSFT", "MICROSOFT", 2}});
+    Open(root_ / "data");
+    ClickRow(0);
+    ClickRow(1, Qt::ControlModifier);
+    list_.Cut();
+    list_.Paste();
+    EXPECT_EQ(ReadSymbols(root_ / "data"), (std::vector<std::string>{"IBM", "MSFT"}));
+    EXPECT_EQ(ReadBars(root_ / "data", "IBM").size(), 4u);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"IBM", "MSFT"}));
+    for (int row = 0; row < list_.Model().rowCount(); ++row)
+        EXPECT_FALSE(
+            list_.Model().data(list_.Model().index(row, 0), ListRowsModel::kCutRole).toBool())
+            << row;
+}
+
 TEST_F(ExplorerTest, PriceViewShowsTheBarsAndComesBackOnAFolderClick) {
     MakeDataDir(root_ / "data", {{"$EURUSD", "EURO", 0}, {"IBM", "INTL BUSINESS MACH", 12}});
     {
