@@ -1,11 +1,13 @@
 #include "CRightListView.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QListView>
 #include <QStackedLayout>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include <algorithm>
@@ -70,6 +72,38 @@ void SetUpRowView(QAbstractItemView& view) {
 
 }  // namespace
 
+// Sizes a symbol item as if it held the widest symbol of the list. The icon
+// views give every item the size of one of them, and the symbol column is
+// sized from a few rows only; either way no symbol may be cut short.
+class CRightListView::SymbolDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Empty: every item as its own text needs. False when it was so already.
+    bool SetWidest(const QString& symbol) {
+        if (symbol == widest_) return false;
+        widest_ = symbol;
+        Q_EMIT sizeHintChanged({});
+        return true;
+    }
+    const QString& Widest() const { return widest_; }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize own = QStyledItemDelegate::sizeHint(option, index);
+        if (widest_.isEmpty() || index.column() != ListRowsModel::SymbolColumn) return own;
+        QStyleOptionViewItem widest(option);
+        initStyleOption(&widest, index);
+        widest.text = widest_;
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        return own.expandedTo(
+            style->sizeFromContents(QStyle::CT_ItemViewItem, &widest, QSize(), widget));
+    }
+
+private:
+    QString widest_;
+};
+
 CRightListView::CRightListView(CCorvaneDoc& doc, AppSettings& settings, QWidget* parent)
     : QWidget(parent),
       doc_(doc),
@@ -78,7 +112,8 @@ CRightListView::CRightListView(CCorvaneDoc& doc, AppSettings& settings, QWidget*
       selection_(new QItemSelectionModel(model_, this)),
       details_(new QTreeView(this)),
       icons_(new QListView(this)),
-      stack_(new QStackedLayout(this)) {
+      stack_(new QStackedLayout(this)),
+      symbolDelegate_(new SymbolDelegate(this)) {
     const QIcon security = style()->standardIcon(QStyle::SP_FileIcon);
     QIcon dimmed;
     for (int size : {16, 32}) dimmed.addPixmap(security.pixmap(size, QIcon::Disabled));
@@ -108,12 +143,24 @@ CRightListView::CRightListView(CCorvaneDoc& doc, AppSettings& settings, QWidget*
             [this](int column) { SortByColumn(column); });
     icons_->setUniformItemSizes(true);
     icons_->setResizeMode(QListView::Adjust);
+    icons_->setItemDelegate(symbolDelegate_);
+    details_->setItemDelegateForColumn(ListRowsModel::SymbolColumn, symbolDelegate_);
 
     connect(selection_, &QItemSelectionModel::selectionChanged, this,
             [this] { Q_EMIT StateChanged(); });
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { Q_EMIT StateChanged(); });
-    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] { Q_EMIT StateChanged(); });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { Q_EMIT StateChanged(); });
+    connect(model_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                FitSymbols(first, last);
+                Q_EMIT StateChanged();
+            });
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
+        FitSymbols(0, model_->rowCount() - 1, true);
+        Q_EMIT StateChanged();
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        FitSymbols(0, model_->rowCount() - 1, true);
+        Q_EMIT StateChanged();
+    });
     ShowKind(ListRowsModel::Kind::Securities);
     ApplyViewMode();
 }
@@ -315,6 +362,30 @@ void CRightListView::ShowKind(ListRowsModel::Kind kind) {
                                                                               : 80);
     ClearSortMarks();
     Q_EMIT StateChanged();
+}
+
+void CRightListView::FitSymbols(int first, int last, bool afresh) {
+    QString widest = afresh ? QString() : symbolDelegate_->Widest();
+    if (!IsPriceView()) {
+        const QFontMetrics metrics = icons_->fontMetrics();
+        int widestWidth = metrics.horizontalAdvance(widest);
+        for (int row = first; row <= last; ++row) {
+            const QString symbol =
+                QString::fromLatin1(model_->Cell(row, ListRowsModel::SymbolColumn));
+            const int width = metrics.horizontalAdvance(symbol);
+            if (width > widestWidth) {
+                widest = symbol;
+                widestWidth = width;
+            }
+        }
+    }
+    // The column keeps a width the user gave it when the symbols fit in it.
+    if (symbolDelegate_->SetWidest(widest) && !widest.isEmpty()) {
+        const QAbstractItemView& view = *details_;  // where the hint is public
+        const int needed = view.sizeHintForColumn(ListRowsModel::SymbolColumn);
+        if (needed > details_->header()->sectionSize(ListRowsModel::SymbolColumn))
+            details_->header()->resizeSection(ListRowsModel::SymbolColumn, needed);
+    }
 }
 
 void CRightListView::SetViewMode(int mode) {

@@ -77,6 +77,11 @@ Q_SIGNALS:
     void ContextMenuRequested(const QPoint& globalPosition);
 
 private:
+    class SymbolDelegate;
+
+    // Sizes the items and the symbol column for the widest symbol among the
+    // rows first to last and, unless afresh, those measured before.
+    void FitSymbols(int first, int last, bool afresh = false);
     void PutOnClipboard(bool cut);
     void ClearCutMarks();
     void ShowKind(ListRowsModel::Kind kind);
@@ -90,6 +95,7 @@ private:
     QTreeView* details_;
     QListView* icons_;
     QStackedLayout* stack_;
+    SymbolDelegate* symbolDelegate_;
     int viewMode_ = Details;
     int savedViewMode_ = Details;
     int sortColumn_ = -1;

@@ -182,6 +182,34 @@ TEST_F(ExplorerTest, HeaderClicksSortAscendingThenDescendingAndDatesByTheirKey) 
     EXPECT_EQ(Column(4), (std::vector<std::string>{"12/31/1999", "01/04/2005", "01/05/2005"}));
 }
 
+TEST_F(ExplorerTest, EveryViewModeShowsTheWholeSymbolOfEveryRow) {
+    // Short symbols first and last, a long one listed and the longest a
+    // symbol can be added later: the icon views give every item one size.
+    MakeDataDir(root_ / "data", {{"A", "A", 1}, {"QQQQQQQQQQ", "Q", 1}, {"MSFT", "MSFT", 1}});
+    Open(root_ / "data");
+    list_.AddSecurityRow("WWWWWWWWWWWWWW", "W", 'D', 1050103, 1050103);
+    list_.AddSecurityRow("B", "B", 'D', 1050103, 1050103);
+
+    const std::pair<int, const char*> modes[] = {{CRightListView::LargeIcons, "large icons"},
+                                                 {CRightListView::SmallIcons, "small icons"},
+                                                 {CRightListView::List, "list"},
+                                                 {CRightListView::Details, "report"}};
+    for (const auto& [mode, name] : modes) {
+        list_.SetViewMode(mode);
+        QAbstractItemView& view = mode == CRightListView::Details
+                                      ? static_cast<QAbstractItemView&>(list_.DetailsView())
+                                      : list_.IconView();
+        // Beside the text of every mode but large icons stands a 16-pixel icon.
+        const int icon = mode == CRightListView::LargeIcons ? 0 : 16;
+        for (int row = 0; row < list_.Model().rowCount(); ++row) {
+            const QString symbol = QString::fromLatin1(list_.Model().Cell(row, 0));
+            EXPECT_GE(view.visualRect(list_.Model().index(row, 0)).width(),
+                      icon + view.fontMetrics().horizontalAdvance(symbol))
+                << name << " " << symbol.toStdString();
+        }
+    }
+}
+
 TEST_F(ExplorerTest, DeleteAsksWhenTheWarningIsOnAndNotWhenItIsOff) {
     MakeDataDir(root_ / "data", {{"IBM", "IBM", 1}, {"MSFT", "MSFT", 1}, {"AAPL", "AAPL", 1}});
     Open(root_ / "data");
