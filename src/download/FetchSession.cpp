@@ -15,7 +15,12 @@ std::optional<std::vector<std::string>> FetchLines(FetchSession& session, const 
     for (int attempt = 0;; ++attempt) {
         HttpResult result = session.http.Get(url);
         if (result.ok) return std::move(result.lines);
-        if (IsTransientError(result.error) && attempt < session.maxTransientRetries) {
+        // Nothing took the first connection: no service is there to wait
+        // for, and the retries would only add their growing pauses (eleven
+        // seconds with the defaults) before the same message.
+        const bool nothingThere = attempt == 0 && result.couldNotConnect;
+        if (!nothingThere && IsTransientError(result.error) &&
+            attempt < session.maxTransientRetries) {
             std::this_thread::sleep_for(
                 std::chrono::milliseconds(session.retryPauseMs * (attempt + 1)));
             continue;

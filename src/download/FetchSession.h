@@ -27,7 +27,10 @@ bool IsTransientError(const std::string& errorText);
 
 // GETs a URL. Transient failures are retried silently up to the session's
 // bound; any other failure, or one past the bound, is shown with the caption
-// "Corvane Error Message", sets the stop flag and gives no value.
+// "Corvane Error Message", sets the stop flag and gives no value. A first try
+// that cannot connect at all (refused, no route) is fatal at once: no service
+// is there to wait for. After a time-out or a reset the same failure is the
+// service going away or restarting, and is retried within the bound.
 std::optional<std::vector<std::string>> FetchLines(FetchSession& session, const std::string& url);
 
 }  // namespace corvane

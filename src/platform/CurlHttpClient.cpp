@@ -80,6 +80,7 @@ HttpResult CurlHttpClient::Get(const std::string& url) {
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
         result.error = ErrorText(code, detail);
+        result.couldNotConnect = code == CURLE_COULDNT_CONNECT;
         return result;
     }
     long status = 0;

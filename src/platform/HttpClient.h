@@ -12,10 +12,16 @@ struct HttpResult {
     bool ok = false;
     std::vector<std::string> lines;
     std::string error;
+    // True when no connection could be made at all: the server refused it, or
+    // there was no route to the host. Its error text still says the connection
+    // "could not be established"; this flag lets the caller tell it from a
+    // time-out or a reset, which happen once a server is there.
+    bool couldNotConnect = false;
 };
 
 // GET over HTTP with the user agent "MySession". Error texts carry "timed
-// out", "reset", "invalid" or "established" for the failures worth retrying.
+// out", "reset", "invalid" or "established" for the failures worth retrying;
+// a failed connection carries "established" and sets couldNotConnect.
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
