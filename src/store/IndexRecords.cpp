@@ -1,5 +1,7 @@
 #include "IndexRecords.h"
 
+#include <chrono>
+
 #include "Coding.h"
 #include "DirectoryFiles.h"
 
@@ -27,6 +29,30 @@ void SetXmasterDates(std::span<std::uint8_t> record, std::int32_t first, std::in
     EncodeU32(record, x::kFirstDate, firstLong);
     EncodeU32(record, x::kFirstDateB, firstLong);
     EncodeU32(record, x::kLastDate, static_cast<std::uint32_t>(ToLongDate(last)));
+}
+
+// A plausible first date of an entry whose last date is `last` (either form):
+// a real calendar day from 1900-01-02 to 2099-12-31 (the years the CYYMMDD
+// form can hold, less the 1900-01-01 that MetaStock leaves in place of a
+// date) and not after the last date. An entry whose last date is no date has
+// no plausible first date.
+bool IsPlausibleFirstDate(std::int32_t first, std::int32_t last) {
+    const std::int32_t date = ToLongDate(first);
+    if (date <= 19000101 || date > 20991231 || date > ToLongDate(last)) return false;
+    using namespace std::chrono;
+    return year_month_day{year{date / 10000}, month{static_cast<unsigned>(date / 100 % 100)},
+                          day{static_cast<unsigned>(date % 100)}}
+        .ok();
+}
+
+// MetaStock often leaves 1900-01-01 (19000101, or 101 in the short form) at
+// offset 104 while offset 108 holds the first bar's date. The copy at 104 is
+// taken unless it is not a plausible first date and the one at 108 is.
+std::int32_t XmasterFirstDate(std::span<const std::uint8_t> record, std::int32_t last) {
+    const auto first = static_cast<std::int32_t>(DecodeU32(record, x::kFirstDate));
+    const auto second = static_cast<std::int32_t>(DecodeU32(record, x::kFirstDateB));
+    if (!IsPlausibleFirstDate(first, last) && IsPlausibleFirstDate(second, last)) return second;
+    return first;
 }
 
 }  // namespace
@@ -92,8 +118,8 @@ SecurityRecord DecodeXmasterRecord(std::span<const std::uint8_t> record) {
     security.symbol = DecodeText(record, x::kSymbol, x::kSymbolWidth);
     security.name = DecodeText(record, x::kName, x::kNameWidth);
     security.periodicity = static_cast<char>(record[x::kPeriodicity]);
-    security.firstDate = static_cast<std::int32_t>(DecodeU32(record, x::kFirstDate));
     security.lastDate = static_cast<std::int32_t>(DecodeU32(record, x::kLastDate));
+    security.firstDate = XmasterFirstDate(record, security.lastDate);
     security.fileNumber = DecodeU16(record, x::kFileNumber);
     security.fieldCount = 7;
     security.extended = true;

@@ -31,6 +31,9 @@ EmasterRecord BuildEmasterRecord(const NewEntry& entry);
 XmasterRecord BuildXmasterRecord(const NewEntry& entry);
 
 SecurityRecord DecodeEmasterRecord(std::span<const std::uint8_t> record);
+// The first date comes from offset 104, or from the copy at 108 when the one
+// at 104 is not a plausible first date (MetaStock leaves 1900-01-01 there) and
+// the one at 108 is: a calendar day after 1900-01-01, not after the last date.
 SecurityRecord DecodeXmasterRecord(std::span<const std::uint8_t> record);
 
 // Lookup rules: MASTER symbols end at the first space or NUL (other programs

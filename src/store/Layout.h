@@ -68,9 +68,9 @@ inline constexpr std::size_t kFileNumber = 65;    // u16
 inline constexpr std::size_t kFlag = 70;          // 0x7F
 inline constexpr std::size_t kFirstDateA = 80;    // u32 YYYYMMDD
 inline constexpr std::size_t kFirstDateLow = 84;  // three low bytes of the first date
-inline constexpr std::size_t kFirstDate = 104;    // u32, the copy readers take
-inline constexpr std::size_t kFirstDateB = 108;
-inline constexpr std::size_t kLastDate = 116;  // u32 YYYYMMDD
+inline constexpr std::size_t kFirstDate = 104;    // u32, the copy readers take unless it is no
+inline constexpr std::size_t kFirstDateB = 108;   // plausible first date and this one is
+inline constexpr std::size_t kLastDate = 116;     // u32 YYYYMMDD
 inline constexpr std::uint32_t kMaxFileNumber = 0xFFFF;
 }  // namespace xmaster
 

@@ -37,7 +37,7 @@ TEST_F(CheckCommandTest, ReportsRepairsAndThenFindsNothing) {
     EXPECT_EQ(check.out,
               ".DJX (F1.DAT): index dates 19970923-20111227, bars 19970923-19970923\n"
               ".FCHI (F2.DAT): index dates 19880819-20111227, bars 19880819-19880822\n"
-              "AZM.L (F256.MWD): index dates 19000101-20090724, bars 19961231-19961231\n"
+              "AZM.L (F256.MWD): index dates 19961231-20090724, bars 19961231-19961231\n"
               ".N225 (F2853.MWD): index dates 19820104-20111227, bars 19820104-19820105\n");
     const CliRun repair = Cli({"check", Dir(), "--repair"});
     EXPECT_EQ(repair.status, 0) << repair.err;

@@ -28,7 +28,8 @@ TEST_F(RealDirectoryTest, MetaStockDirectoryWithExtendedEntries) {
     const Expected expected[] = {
         {".DJX", "1/100 Dow Jones", 19970923, 20111227, "F1.DAT"},
         {".FCHI", "CAC 40 INDICE", 19880819, 20111227, "F2.DAT"},
-        {"AZM.L", "AZM.L", 19000101, 20090724, "F256.MWD"},
+        // MetaStock wrote 1900-01-01 at offset 104, the first bar's date at 108.
+        {"AZM.L", "AZM.L", 19961231, 20090724, "F256.MWD"},
         {".N225", "NIKKEI 225 INDEX", 19820104, 20111227, "F2853.MWD"},
     };
     for (std::size_t i = 0; i < 4; ++i) {
@@ -45,6 +46,24 @@ TEST_F(RealDirectoryTest, MetaStockDirectoryWithExtendedEntries) {
     EXPECT_EQ(bars[0].date, 820104);
     EXPECT_NEAR(bars[0].close, 7718.84, 0.01);
     EXPECT_EQ(Bars(".FCHI").size(), 2u);
+}
+
+// MetaStock wrote AZM.L's first date as 1900-01-01 at XMASTER offset 104 and
+// as its first bar's date at 108: readers take 108.
+TEST_F(RealDirectoryTest, MetaStocks1900FirstDateGivesWayToTheFirstBars) {
+    Use("atem-equis-b");
+    const auto xmaster = Bytes("XMASTER");
+    EXPECT_EQ(DecodeU32(xmaster, 150 + 104), 19000101u);
+    EXPECT_EQ(DecodeU32(xmaster, 150 + 108), 19961231u);
+    // .N225 holds the same date in both.
+    EXPECT_EQ(DecodeU32(xmaster, 300 + 104), 19820104u);
+    EXPECT_EQ(DecodeU32(xmaster, 300 + 108), 19820104u);
+    const auto entries = Entries();
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[2].symbol, "AZM.L");
+    EXPECT_EQ(entries[2].firstDate, 19961231);
+    EXPECT_EQ(ToLongDate(Bars("AZM.L").at(0).date), entries[2].firstDate);
+    EXPECT_EQ(entries[3].firstDate, 19820104);
 }
 
 TEST_F(RealDirectoryTest, AddingToTheMetaStockDirectoryContinuesItsNumbering) {
@@ -69,7 +88,8 @@ TEST_F(RealDirectoryTest, MovingAMetaStockExtendedEntryKeepsItsBars) {
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[1].symbol, "AZM.L");
     EXPECT_EQ(entries[1].PriceFileName(), "F1.DAT");
-    EXPECT_EQ(entries[1].firstDate, 101);  // 1900-01-01 as stored by MetaStock
+    // MetaStock's 1900-01-01 at XMASTER offset 104 gave way to the copy at 108.
+    EXPECT_EQ(entries[1].firstDate, 961231);
     EXPECT_EQ(entries[2].symbol, ".N225");
     EXPECT_EQ(Bars("AZM.L").size(), bars.size());
     EXPECT_EQ(DecodeU32(Bytes("XMASTER"), 18), 2854u);

@@ -44,6 +44,25 @@ float Mbf(const std::vector<std::uint8_t>& b, std::size_t at) {
 std::int64_t LongDate(std::int64_t date) {
     return date > 10'000'000 ? date : date + 19'000'000;
 }
+// A first date worth believing (YYYYMMDD or CYYMMDD): a day of the calendar
+// from 1900-01-02 to 2099-12-31, not after the last date. MetaStock leaves
+// 1900-01-01 in XMASTER's first date at 104 while 108 holds the first bar's.
+bool PlausibleFirst(std::int64_t first, std::int64_t last) {
+    const std::int64_t date = LongDate(first);
+    if (date <= 19000101 || date > 20991231 || date > LongDate(last)) return false;
+    const std::int64_t year = date / 10000, month = date / 100 % 100, day = date % 100;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
+}
+// The store's rule for XMASTER's two first-date copies: 104 unless it is not
+// plausible and 108 is.
+std::int64_t XmasterFirst(const std::vector<std::uint8_t>& x, std::size_t record) {
+    const std::int64_t at104 = static_cast<std::int32_t>(U32(x, record + 104));
+    const std::int64_t at108 = static_cast<std::int32_t>(U32(x, record + 108));
+    const std::int64_t last = static_cast<std::int32_t>(U32(x, record + 116));
+    return !PlausibleFirst(at104, last) && PlausibleFirst(at108, last) ? at108 : at104;
+}
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
@@ -111,7 +130,7 @@ std::vector<Entry> ReadEntries(const std::map<std::string, fs::path>& files,
         if (count == 0) problems.push_back("XMASTER without entries");
         for (std::uint32_t i = 1; i <= count && 150u * (i + 1) <= xmaster.size(); ++i)
             entries.push_back({Text(xmaster, 150 * i + 1, 14), U16(xmaster, 150 * i + 65), true,
-                               U32(xmaster, 150 * i + 104), U32(xmaster, 150 * i + 116)});
+                               XmasterFirst(xmaster, 150 * i), U32(xmaster, 150 * i + 116)});
     }
     return entries;
 }
