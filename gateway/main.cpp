@@ -117,6 +117,16 @@ int main(int argc, char** argv) {
     std::atomic<int> toFail{options.failFirst};
 
     httplib::Server server;
+    // httplib's default sets SO_REUSEPORT, so a second gateway started on a
+    // port in use would bind beside the first and take half its connections.
+    // SO_REUSEADDR alone still lets a gateway restart on its port at once, but
+    // refuses a port something listens on: the start fails and says so.
+#ifndef _WIN32
+    server.set_socket_options([](socket_t socket) {
+        int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+#endif
     // Headers and body go out in separate writes; without this a kept-alive
     // connection waits for the delayed acknowledgement between them.
     server.set_tcp_nodelay(true);

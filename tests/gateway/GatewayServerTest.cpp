@@ -90,6 +90,16 @@ protected:
     test::GatewayProcess gateway_{test::DemoDataDir()};
 };
 
+// A port something listens on is refused, not shared: a second gateway on it
+// ends at once instead of taking some of the first one's connections.
+TEST_F(GatewayServerTest, APortInUseIsNotShared) {
+    ASSERT_TRUE(gateway_.Running());
+    const test::GatewayProcess second(test::DemoDataDir(),
+                                      {"--port", std::to_string(gateway_.Port())});
+    EXPECT_FALSE(second.Running());
+    EXPECT_EQ(QuickStatus(), 200);
+}
+
 TEST_F(GatewayServerTest, StalledClientsNeitherHoldTheOthersNorTheirWorkers) {
     ASSERT_EQ(QuickStatus(), 200);
     std::vector<std::unique_ptr<RawConnection>> stalled;
