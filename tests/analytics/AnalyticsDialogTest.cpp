@@ -22,7 +22,7 @@
 #include "GatewayProcess.h"
 #include "InMemorySettingsStore.h"
 #include "ListSelection.h"
-#include "ProgressWnd.h"
+#include "ProgressClicks.h"
 #include "QtEventPump.h"
 #include "QtTestApplication.h"
 #include "RecordingPrompt.h"
@@ -45,27 +45,6 @@ T& Child(QWidget& parent, const char* name) {
 
 QString Text(QWidget& parent, const char* label) {
     return Child<QLabel>(parent, label).text();
-}
-
-// Clicks the progress window's Cancel with the mouse as soon as a run shows
-// it, the way a user stops a long calculation under a modal dialog.
-void CancelProgressByMouseOnceShown() {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        for (QWidget* widget : QApplication::allWidgets()) {
-            auto* window = qobject_cast<ProgressWnd*>(widget);
-            if (!window || !window->isVisible()) continue;
-            timer->stop();
-            timer->deleteLater();
-            // Through the window system, where a modal dialog blocks the
-            // mouse of every window that is not its own.
-            QPushButton& cancel = window->CancelButton();
-            QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                              cancel.mapTo(window, cancel.rect().center()));
-            return;
-        }
-    });
-    timer->start(0);
 }
 
 // A data directory of securities with a bar on every weekday of their range,

@@ -32,6 +32,7 @@
 #include "FixedClock.h"
 #include "GatewayProcess.h"
 #include "InMemorySettingsStore.h"
+#include "ProgressClicks.h"
 #include "QtEventPump.h"
 #include "QtTestApplication.h"
 #include "RecordingPrompt.h"
@@ -374,6 +375,22 @@ TEST_F(DownloadFlowTest, OnlyASymbolListOfMoreThan200CharactersShowsTheProgressW
                   static_cast<std::size_t>(frame.List().Model().rowCount()));
         EXPECT_GT(frame.List().Model().rowCount(), 40);
     }
+}
+
+TEST_F(DownloadFlowTest, AddingManySecuritiesStopsAtAMouseClickOnCancel) {
+    std::string symbols;
+    for (int i = 0; i < 400; ++i) symbols += " S" + std::to_string(1000 + i);
+    CMainFrame& frame = Frame(data_);
+    WithModal<DlgNewSecurity>(
+        [&] { frame.OnNewSecurity(); },
+        [&](DlgNewSecurity& dialog) {
+            Child<QLineEdit>(dialog, "securitySymbols").setText(QString::fromLatin1(symbols));
+            CancelProgressByMouseOnceShown();
+            Child<QPushButton>(dialog, "addButton").click();
+        });
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"Update is cancelled"});
+    EXPECT_LT(ReadSymbols(data_).size(), 400u);
+    EXPECT_TRUE(frame.isEnabled());
 }
 
 TEST_F(DownloadFlowTest, SymbolsAndNamesTooLongForTheStoreAreRefusedBeforeAnythingIsAdded) {
