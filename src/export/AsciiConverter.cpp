@@ -1,9 +1,11 @@
 #include "AsciiConverter.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "Coding.h"
+#include "DecimalText.h"
 #include "StoreReader.h"
 
 namespace corvane {
@@ -27,21 +29,62 @@ const char* SeparatorText(int separator) {
     }
 }
 
-// "%.2f" without the C library's locale: the app's locale must not turn the
-// decimal point into a comma inside comma-separated files.
-std::string Fixed2(double value) {
-    char text[64];
-    const auto [end, error] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    return error == std::errc() ? std::string(text, end) : "0.00";
+// A number of at least `width` digits with leading zeros, without its sign.
+char* WriteDigits(char* out, std::int32_t value, int width) {
+    char digits[16];
+    const long long magnitude = value < 0 ? -static_cast<long long>(value) : value;
+    const char* end = WriteUnsigned(digits, static_cast<unsigned long long>(magnitude));
+    const auto length = static_cast<int>(end - digits);
+    for (int pad = length; pad < width; ++pad) *out++ = '0';
+    std::memcpy(out, digits, static_cast<std::size_t>(length));
+    return out + length;
 }
 
-// A number of at least `width` digits with leading zeros.
-std::string Digits(int value, int width) {
-    std::string text = std::to_string(value < 0 ? -value : value);
-    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), '0');
-    return text;
+char* WriteBarDate(char* out, std::int32_t date, int dateFormat) {
+    const std::int32_t full = ToLongDate(date);
+    const std::int32_t year = full / 10000, month = full / 100 % 100, day = full % 100;
+    auto Y = [&](char* at) { return WriteDigits(at, year, 4); };
+    auto M = [&](char* at) { return WriteDigits(at, month, 2); };
+    auto D = [&](char* at) { return WriteDigits(at, day, 2); };
+    auto y = [&](char* at) { return WriteDigits(at, full / 10000 % 100, 2); };
+    auto put = [](char* at, char c) {
+        *at = c;
+        return at + 1;
+    };
+    switch (dateFormat) {
+        case 0:
+            return Y(put(D(put(M(out), '/')), '/'));
+        case 1:
+            return Y(put(M(put(D(out), '/')), '/'));
+        case 2:
+            return y(put(D(put(M(out), '/')), '/'));
+        case 3:
+            return y(put(M(put(D(out), '/')), '/'));
+        case 5:
+            return M(D(Y(out)));
+        case 6:
+            return D(put(M(put(Y(out), '/')), '/'));
+        case 7:
+            return M(put(D(put(Y(out), '/')), '/'));
+        case 8: {
+            out = put(D(out), '-');
+            if (month >= 1 && month <= 12) {
+                std::memcpy(out, kMonths[month - 1], 3);
+                out += 3;
+            } else {
+                out = M(out);
+            }
+            return y(put(out, '-'));
+        }
+        default:
+            return D(M(Y(out)));
+    }
 }
+
+// Longer than any date WriteBarDate writes (a year has at most six digits).
+constexpr std::size_t kMaxDateChars = 24;
+// Output is written out in blocks of about this size.
+constexpr std::size_t kOutputBlock = 1 << 20;
 
 std::string Trim(const std::string& text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -75,51 +118,45 @@ bool TakesNewFiles(const std::filesystem::path& directory) {
 }  // namespace
 
 std::string FormatBarDate(std::int32_t date, int dateFormat) {
-    const std::int32_t full = ToLongDate(date);
-    const std::string Y = Digits(full / 10000, 4), M = Digits(full / 100 % 100, 2),
-                      D = Digits(full % 100, 2), y = Digits(full / 10000 % 100, 2);
-    switch (dateFormat) {
-        case 0:
-            return M + "/" + D + "/" + Y;
-        case 1:
-            return D + "/" + M + "/" + Y;
-        case 2:
-            return M + "/" + D + "/" + y;
-        case 3:
-            return D + "/" + M + "/" + y;
-        case 5:
-            return Y + D + M;
-        case 6:
-            return Y + "/" + M + "/" + D;
-        case 7:
-            return Y + "/" + D + "/" + M;
-        case 8: {
-            const int month = full / 100 % 100;
-            return D + "-" + (month >= 1 && month <= 12 ? kMonths[month - 1] : M) + "-" + y;
-        }
-        default:
-            return Y + M + D;
-    }
+    char text[kMaxDateChars];
+    return std::string(text, WriteBarDate(text, date, dateFormat));
 }
 
 std::string FormatBarLine(const PriceBar& bar, const std::string& symbol, char periodicity,
                           const ConversionOptions& options) {
-    const std::string separator = SeparatorText(options.separator);
-    std::string line;
-    auto field = [&](const std::string& text) { line += text + separator; };
-    if (options.symbol) field(symbol);
-    if (options.periodicity) field(periodicity == 'D' ? "D" : periodicity == 'W' ? "W" : "M");
-    if (options.date) field(FormatBarDate(bar.date, options.dateFormat));
-    // Prices are written without their sign; volume and open interest keep it.
-    if (options.open) field(Fixed2(std::fabs(bar.open)));
-    if (options.high) field(Fixed2(std::fabs(bar.high)));
-    if (options.low) field(Fixed2(std::fabs(bar.low)));
-    if (options.close) field(Fixed2(std::fabs(bar.close)));
-    if (options.volume) field(Fixed2(bar.volume));
-    if (options.openInterest) field(Fixed2(bar.openInterest));
-    while (!separator.empty() && !line.empty() && separator.find(line.back()) != std::string::npos)
-        line.pop_back();
+    const BarLineWriter writer(symbol, periodicity, options);
+    std::string line(writer.MaxLineLength(), '\0');
+    line.resize(static_cast<std::size_t>(writer.Write(line.data(), bar) - line.data()));
     return line;
+}
+
+BarLineWriter::BarLineWriter(const std::string& symbol, char periodicity,
+                             const ConversionOptions& options)
+    : separator_(SeparatorText(options.separator)), options_(options) {
+    if (options.symbol) prefix_ += symbol + separator_;
+    if (options.periodicity)
+        prefix_ += (periodicity == 'D' ? "D" : periodicity == 'W' ? "W" : "M") + separator_;
+    maxLength_ = prefix_.size() + kMaxDateChars + 7 * (kMaxFixedChars + separator_.size());
+}
+
+char* BarLineWriter::Write(char* out, const PriceBar& bar) const {
+    char* const start = out;
+    std::memcpy(out, prefix_.data(), prefix_.size());
+    out += prefix_.size();
+    auto separate = [&] {
+        std::memcpy(out, separator_.data(), separator_.size());
+        out += separator_.size();
+    };
+    if (options_.date) out = WriteBarDate(out, bar.date, options_.dateFormat), separate();
+    // Prices are written without their sign; volume and open interest keep it.
+    if (options_.open) out = WriteFixed(out, std::fabs(bar.open), 2), separate();
+    if (options_.high) out = WriteFixed(out, std::fabs(bar.high), 2), separate();
+    if (options_.low) out = WriteFixed(out, std::fabs(bar.low), 2), separate();
+    if (options_.close) out = WriteFixed(out, std::fabs(bar.close), 2), separate();
+    if (options_.volume) out = WriteFixed(out, bar.volume, 2), separate();
+    if (options_.openInterest) out = WriteFixed(out, bar.openInterest, 2), separate();
+    while (out > start && separator_.find(out[-1]) != std::string::npos) --out;
+    return out;
 }
 
 std::filesystem::path OutputFileName(const std::filesystem::path& directory,
@@ -183,6 +220,12 @@ int AsciiConverter::Convert(const std::filesystem::path& directory, const std::s
         begin = space + 1;
     }
 
+    // One reader for the run: the directory's entries are read once and each
+    // symbol is found in that table.
+    StoreReader reader(prompt_);
+    StoreReader* store = reader.Open(directory) == Result::Ok ? &reader : nullptr;
+    if (store != nullptr) store->LoadEntryTable();
+
     int written = 0;
     if (options.singleFile) {
         const auto path =
@@ -192,7 +235,7 @@ int AsciiConverter::Convert(const std::filesystem::path& directory, const std::s
         if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());
         int converted = 0;
         for (const auto& token : tokens)
-            converted += WriteSecurity(file, directory, token, options) ? 1 : 0;
+            converted += WriteSecurity(file, store, token, options) ? 1 : 0;
         return CloseFile(file, path) ? converted : 0;
     }
     for (const auto& token : tokens) {
@@ -204,30 +247,34 @@ int AsciiConverter::Convert(const std::filesystem::path& directory, const std::s
         std::FILE* file = CreateFile(path);
         if (file == nullptr) continue;
         if (options.headers) std::fprintf(file, "%s\n", options.headerLine.c_str());
-        const bool found = WriteSecurity(file, directory, token, options);
+        const bool found = WriteSecurity(file, store, token, options);
         written += CloseFile(file, path) && found ? 1 : 0;
     }
     return written;
 }
 
-bool AsciiConverter::WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
-                                   const std::string& symbol, const ConversionOptions& options) {
-    StoreReader reader(prompt_);
-    if (reader.Open(directory) != Result::Ok) return false;
-    const bool found = reader.OpenPriceFileBySymbol(symbol) == Result::Ok;
-    if (found) {
-        const char periodicity = reader.GetPeriodicity();
-        while (reader.GetRemainingBars() > 0) {
-            reader.ReadNextBar();
-            const std::string line =
-                FormatBarLine(reader.CurrentBar(), symbol, periodicity, options);
-            std::fputs(line.c_str(), file);
-            std::fputc('\n', file);
-        }
-        reader.ClosePriceFile();
+bool AsciiConverter::WriteSecurity(std::FILE* file, StoreReader* reader, const std::string& symbol,
+                                   const ConversionOptions& options) {
+    if (reader == nullptr || reader->ReadBarsBySymbol(symbol, bars_) != Result::Ok) return false;
+    const BarLineWriter lines(symbol, reader->GetPeriodicity(), options);
+    const std::size_t line = lines.MaxLineLength() + 1;
+    const std::size_t capacity = std::max(kOutputBlock, line);
+    if (textCapacity_ < capacity) {
+        text_ = std::make_unique_for_overwrite<char[]>(capacity);
+        textCapacity_ = capacity;
     }
-    reader.Close();
-    return found;
+    char* const begin = text_.get();
+    char* out = begin;
+    for (const PriceBar& bar : bars_) {
+        if (static_cast<std::size_t>(begin + textCapacity_ - out) < line) {
+            std::fwrite(begin, 1, static_cast<std::size_t>(out - begin), file);
+            out = begin;
+        }
+        out = lines.Write(out, bar);
+        *out++ = '\n';
+    }
+    std::fwrite(begin, 1, static_cast<std::size_t>(out - begin), file);
+    return true;
 }
 
 std::FILE* AsciiConverter::CreateFile(const std::filesystem::path& path) {

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ConversionOptions.h"
 #include "PriceBar.h"
@@ -12,12 +14,32 @@
 
 namespace corvane {
 
+class StoreReader;
+
 // The bar's date (CYYMMDD or YYYYMMDD) in one of the nine date formats;
 // any other format value gives YYYYMMDD.
 std::string FormatBarDate(std::int32_t date, int dateFormat);
 // One output line without its line end.
 std::string FormatBarLine(const PriceBar& bar, const std::string& symbol, char periodicity,
                           const ConversionOptions& options);
+
+// Writes the output lines of one security's bars straight into a caller's
+// buffer; what is the same on every line (symbol, periodicity, separator) is
+// laid out once.
+class BarLineWriter {
+public:
+    BarLineWriter(const std::string& symbol, char periodicity, const ConversionOptions& options);
+    // The longest line Write can produce, line end excluded.
+    std::size_t MaxLineLength() const { return maxLength_; }
+    // Writes the line of `bar` without its line end; returns its end.
+    char* Write(char* out, const PriceBar& bar) const;
+
+private:
+    std::string prefix_;  // symbol and periodicity, each with its separator
+    std::string separator_;
+    const ConversionOptions& options_;
+    std::size_t maxLength_ = 0;
+};
 // Directory, base name, then the extension with a dot put in front when missing.
 std::filesystem::path OutputFileName(const std::filesystem::path& directory,
                                      const std::string& baseName, const std::string& extension);
@@ -55,11 +77,16 @@ public:
 private:
     std::FILE* CreateFile(const std::filesystem::path& path);
     bool CloseFile(std::FILE* file, const std::filesystem::path& path);
-    bool WriteSecurity(std::FILE* file, const std::filesystem::path& directory,
-                       const std::string& symbol, const ConversionOptions& options);
+    // Appends the security's lines to the file; false when the directory is
+    // not open or lacks the security.
+    bool WriteSecurity(std::FILE* file, StoreReader* reader, const std::string& symbol,
+                       const ConversionOptions& options);
     void Warn(const std::string& text);
 
     Prompt& prompt_;
+    std::vector<PriceBar> bars_;  // of the security in hand
+    std::unique_ptr<char[]> text_;
+    std::size_t textCapacity_ = 0;
 };
 
 }  // namespace corvane

@@ -32,6 +32,12 @@ bool IndexFile::ReadRecord(std::uint32_t index, std::span<std::uint8_t> record) 
     return file_.ReadAt(OffsetOf(index), record);
 }
 
+bool IndexFile::ReadRecords(std::uint32_t first, std::uint32_t count,
+                            std::vector<std::uint8_t>& records) {
+    records.resize(static_cast<std::size_t>(count) * recordSize_);
+    return file_.ReadAt(OffsetOf(first), records);
+}
+
 void IndexFile::Rewind() {
     file_.Seek(headerSize_);
 }

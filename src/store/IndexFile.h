@@ -27,6 +27,9 @@ public:
 
     [[nodiscard]] bool ReadHeader(std::span<std::uint8_t> header);
     [[nodiscard]] bool ReadRecord(std::uint32_t index, std::span<std::uint8_t> record);
+    // `count` records from `first` on, in one read.
+    [[nodiscard]] bool ReadRecords(std::uint32_t first, std::uint32_t count,
+                                   std::vector<std::uint8_t>& records);
 
     // Sequential reading of records from the first.
     void Rewind();

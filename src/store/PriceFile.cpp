@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Coding.h"
+#include "NativeFile.h"
 
 namespace corvane {
 namespace {
@@ -36,17 +37,42 @@ std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar) {
     return record;
 }
 
+int CountedBars(std::span<const std::uint8_t> header, std::uint64_t size) {
+    const auto present = static_cast<int>(std::min<std::uint64_t>(
+        size < p::kHeaderSize ? 0 : (size - p::kHeaderSize) / p::kRecordSize, p::kMaxRecords + 1));
+    if (header.size() < p::kHeaderSize) return present;
+    const int declared = static_cast<std::int16_t>(DecodeU16(header, p::kCount)) - 1;
+    return (declared < 0 || declared > present) ? present : declared;
+}
+
+bool ReadPriceFile(const std::filesystem::path& path, std::vector<PriceBar>& bars) {
+    bars.clear();
+    NativeFile file;
+    const auto size = file.Open(path, NativeFile::Mode::Read) ? file.Size() : std::nullopt;
+    if (!size) return false;
+    // Bytes past the largest count a header can state are never bars.
+    constexpr std::uint64_t kLargest = p::kHeaderSize + (p::kMaxRecords + 1) * p::kRecordSize;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(*size, kLargest)));
+    if (!file.ReadAt(0, bytes)) return false;
+    const int count = CountedBars(bytes, bytes.size());
+    bars.resize(static_cast<std::size_t>(count));
+    PriceRecord record;
+    for (int i = 0; i < count; ++i) {
+        std::copy_n(bytes.begin() + static_cast<long>(p::kHeaderSize + i * p::kRecordSize),
+                    record.size(), record.begin());
+        bars[static_cast<std::size_t>(i)] = DecodePriceRecord(record);
+    }
+    return true;
+}
+
 bool PriceFile::Open(const std::filesystem::path& path, StoreFile::Mode mode) {
     Close();
     if (!file_.Open(path, mode)) return false;
     std::array<std::uint8_t, p::kHeaderSize> header{};
-    const std::uint64_t size = file_.Size();
-    const auto present = static_cast<int>(std::min<std::uint64_t>(
-        size < p::kHeaderSize ? 0 : (size - p::kHeaderSize) / p::kRecordSize, p::kMaxRecords + 1));
-    int declared = present;
-    if (file_.ReadAt(0, header))
-        declared = static_cast<std::int16_t>(DecodeU16(header, p::kCount)) - 1;
-    barCount_ = (declared < 0 || declared > present) ? present : declared;
+    const bool headerRead = file_.ReadAt(0, header);
+    barCount_ = CountedBars(
+        headerRead ? std::span<const std::uint8_t>(header) : std::span<const std::uint8_t>(),
+        file_.Size());
     remaining_ = barCount_;
     file_.Seek(p::kHeaderSize);
     return true;

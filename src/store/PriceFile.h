@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "Coding.h"
 #include "Layout.h"
@@ -22,6 +23,15 @@ inline PriceBar DecodePriceRecord(const PriceRecord& record) {
     return PriceBar{
         TruncateToInt(field(0)), field(1), field(2), field(3), field(4), field(5), field(6)};
 }
+
+// The bars a price file of `size` bytes holds by its header (`header`, 28
+// bytes, or empty when it could not be read): the count field, trusted only
+// as far as whole records are present.
+int CountedBars(std::span<const std::uint8_t> header, std::uint64_t size);
+
+// Every bar of the price file at `path`, read in one read. False, with no
+// bars, when the file cannot be opened or read.
+[[nodiscard]] bool ReadPriceFile(const std::filesystem::path& path, std::vector<PriceBar>& bars);
 
 // One open price file: header, bar count and bar access.
 class PriceFile {

@@ -53,7 +53,8 @@ Result StoreReader::Open(const std::filesystem::path& directory) {
         std::array<std::uint8_t, x::kHeaderSize> xheader{};
         const std::int64_t stored =
             xmaster_.ReadHeader(xheader) ? DecodeU32(xheader, x::kCount) : -1;
-        remaining_ += static_cast<int>(xmaster_.ClampCount(stored));
+        extendedCount_ = static_cast<int>(xmaster_.ClampCount(stored));
+        remaining_ += extendedCount_;
         xmaster_.Rewind();
     }
     return Result::Ok;
@@ -65,8 +66,9 @@ void StoreReader::Close() {
     emaster_.Close();
     xmaster_.Close();
     lock_.Release();
-    lowCount_ = remaining_ = visited_ = 0;
+    lowCount_ = extendedCount_ = remaining_ = visited_ = 0;
     current_ = SecurityRecord{};
+    table_.reset();
 }
 
 bool StoreReader::IsDataDirectory(const std::filesystem::path& directory) {
@@ -87,6 +89,41 @@ void StoreReader::NextSecurity() {
     ++visited_;
 }
 
+std::vector<SecurityRecord> StoreReader::ReadAllEntries() {
+    std::vector<SecurityRecord> entries;
+    entries.reserve(static_cast<std::size_t>(lowCount_ + extendedCount_));
+    std::vector<std::uint8_t> records;
+    if (emaster_.ReadRecords(0, static_cast<std::uint32_t>(lowCount_), records))
+        for (int i = 0; i < lowCount_; ++i)
+            entries.push_back(DecodeEmasterRecord(std::span(records).subspan(
+                static_cast<std::size_t>(i) * e::kRecordSize, e::kRecordSize)));
+    if (extendedCount_ > 0 &&
+        xmaster_.ReadRecords(0, static_cast<std::uint32_t>(extendedCount_), records))
+        for (int i = 0; i < extendedCount_; ++i)
+            entries.push_back(DecodeXmasterRecord(std::span(records).subspan(
+                static_cast<std::size_t>(i) * x::kRecordSize, x::kRecordSize)));
+    return entries;
+}
+
+bool StoreReader::SeekEntry(int position) {
+    if (position < 0 || position >= lowCount_ + extendedCount_) return false;
+    if (position < lowCount_) {
+        EmasterRecord record{};
+        if (!emaster_.ReadRecord(static_cast<std::uint32_t>(position), record)) return false;
+        current_ = DecodeEmasterRecord(record);
+    } else {
+        XmasterRecord record{};
+        if (!xmaster_.ReadRecord(static_cast<std::uint32_t>(position - lowCount_), record))
+            return false;
+        current_ = DecodeXmasterRecord(record);
+    }
+    return true;
+}
+
+void StoreReader::LoadEntryTable() {
+    table_.emplace(ReadAllEntries());
+}
+
 bool StoreReader::SeekSymbol(const std::string& symbol) {
     while (remaining_ > 0) {
         NextSecurity();
@@ -95,18 +132,38 @@ bool StoreReader::SeekSymbol(const std::string& symbol) {
     return false;
 }
 
+bool StoreReader::FindNoCase(const std::string& symbol) {
+    if (table_) {
+        const auto position = table_->FindNoCase(symbol);
+        if (position) current_ = table_->At(*position);
+        return position.has_value();
+    }
+    while (remaining_ > 0) {
+        NextSecurity();
+        if (EqualsNoCase(current_.symbol, symbol)) return true;
+    }
+    return false;
+}
+
 Result StoreReader::OpenPriceFileBySymbol(const std::string& symbol) {
     ClosePriceFile();
-    bool found = false;
-    while (!found && remaining_ > 0) {
-        NextSecurity();
-        found = EqualsNoCase(current_.symbol, symbol);
-    }
-    if (!found) {
+    if (!FindNoCase(symbol)) {
         Show(kCanNotFindSecurity + symbol);
         return Result::Failed;
     }
     if (OpenCurrentPriceFile() == Result::Ok) return Result::Ok;
+    Show(kCanNotOpenSecurityFile);
+    return Result::Failed;
+}
+
+Result StoreReader::ReadBarsBySymbol(const std::string& symbol, std::vector<PriceBar>& bars) {
+    ClosePriceFile();
+    bars.clear();
+    if (!FindNoCase(symbol)) {
+        Show(kCanNotFindSecurity + symbol);
+        return Result::Failed;
+    }
+    if (ReadPriceFile(FindFile(directory_, GetPriceFileName()), bars)) return Result::Ok;
     Show(kCanNotOpenSecurityFile);
     return Result::Failed;
 }

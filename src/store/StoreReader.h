@@ -2,9 +2,12 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "DirectoryLock.h"
+#include "EntryTable.h"
 #include "IndexFile.h"
 #include "Layout.h"
 #include "PriceBar.h"
@@ -47,12 +50,27 @@ public:
     std::int32_t GetLastDate() const { return current_.lastDate; }
     std::string GetPriceFileName() const { return current_.PriceFileName(); }
 
+    // Every entry in store order, from one read of each index file; the walk
+    // stays where it is.
+    std::vector<SecurityRecord> ReadAllEntries();
+    // Makes the entry at a store position (0 for the first) the current one,
+    // reading just its record; false when there is none or it cannot be read.
+    bool SeekEntry(int position);
+    // For runs over many symbols: reads every entry once, and from then on
+    // the lookups by symbol below find the first entry of that symbol in
+    // store order wherever the walk stands, without walking.
+    void LoadEntryTable();
+
     // Advances to the next entry whose symbol is exactly `symbol` (case
     // counts); false, silently, when none remains.
     bool SeekSymbol(const std::string& symbol);
-    // Searches forward from the current entry only; callers open the reader
-    // right before searching. Shows a message on failure.
+    // Searches forward from the current entry only (every entry once the
+    // entry table is loaded); callers open the reader right before searching.
+    // Shows a message on failure.
     Result OpenPriceFileBySymbol(const std::string& symbol);
+    // Finds the symbol as OpenPriceFileBySymbol does, with the same messages,
+    // and reads all its bars in one read; the entry becomes the current one.
+    Result ReadBarsBySymbol(const std::string& symbol, std::vector<PriceBar>& bars);
     // The price file of the current entry; fails silently.
     Result OpenCurrentPriceFile();
     void ClosePriceFile();
@@ -72,6 +90,7 @@ public:
 
 private:
     void Show(const std::string& text);
+    bool FindNoCase(const std::string& symbol);
 
     Prompt& prompt_;
     std::filesystem::path directory_;
@@ -80,9 +99,11 @@ private:
     IndexFile emaster_{layout::emaster::kHeaderSize, layout::emaster::kRecordSize};
     IndexFile xmaster_{layout::xmaster::kHeaderSize, layout::xmaster::kRecordSize};
     int lowCount_ = 0;
+    int extendedCount_ = 0;
     int remaining_ = 0;
     int visited_ = 0;
     SecurityRecord current_;
+    std::optional<EntryTable> table_;
     PriceFile priceFile_;
     PriceBar bar_;
 };

@@ -1,9 +1,17 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <random>
 
 #include "AsciiConverter.h"
+#include "Coding.h"
+#include "DataDirBuilder.h"
+#include "DirectoryFiles.h"
 #include "FixedClock.h"
 #include "RecordingPrompt.h"
 #include "StoreWriter.h"
@@ -57,6 +65,137 @@ TEST(BarLineTest, FieldsSeparatorsAndSigns) {
     };
     for (const auto& c : cases) EXPECT_EQ(FormatBarLine(bar, "ibm", 'W', c.options), c.line);
     EXPECT_EQ(FormatBarLine(bar, "X", 'Q', Fields({&O::periodicity})), "M");
+}
+
+// The layout spelt out plainly, numbers by the C library's "%.2f": the
+// converter's own writer must give these bytes.
+std::string ReferenceLine(const PriceBar& bar, const std::string& symbol, char periodicity,
+                          const ConversionOptions& o) {
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    auto digits = [](long long value, int width) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%0*lld", width, value < 0 ? -value : value);
+        return std::string(text);
+    };
+    auto number = [](float value) {
+        char text[80];
+        std::snprintf(text, sizeof text, "%.2f", static_cast<double>(value));
+        return std::string(text);
+    };
+    const long long full = ToLongDate(bar.date);
+    const std::string Y = digits(full / 10000, 4), M = digits(full / 100 % 100, 2),
+                      D = digits(full % 100, 2), y = digits(full / 10000 % 100, 2);
+    std::string date;
+    switch (o.dateFormat) {
+        case 0:
+            date = M + "/" + D + "/" + Y;
+            break;
+        case 1:
+            date = D + "/" + M + "/" + Y;
+            break;
+        case 2:
+            date = M + "/" + D + "/" + y;
+            break;
+        case 3:
+            date = D + "/" + M + "/" + y;
+            break;
+        case 5:
+            date = Y + D + M;
+            break;
+        case 6:
+            date = Y + "/" + M + "/" + D;
+            break;
+        case 7:
+            date = Y + "/" + D + "/" + M;
+            break;
+        case 8: {
+            const long long month = full / 100 % 100;
+            date = D + "-" + (month >= 1 && month <= 12 ? months[month - 1] : M) + "-" + y;
+            break;
+        }
+        default:
+            date = Y + M + D;
+    }
+    const std::string separator = o.separator == 0   ? " "
+                                  : o.separator == 1 ? ","
+                                  : o.separator == 2 ? "//"
+                                  : o.separator == 3 ? "\t"
+                                                     : "";
+    std::string line;
+    auto field = [&](bool on, const std::string& text) {
+        if (on) line += text + separator;
+    };
+    field(o.symbol, symbol);
+    field(o.periodicity, periodicity == 'D' ? "D" : periodicity == 'W' ? "W" : "M");
+    field(o.date, date);
+    field(o.open, number(std::fabs(bar.open)));
+    field(o.high, number(std::fabs(bar.high)));
+    field(o.low, number(std::fabs(bar.low)));
+    field(o.close, number(std::fabs(bar.close)));
+    field(o.volume, number(bar.volume));
+    field(o.openInterest, number(bar.openInterest));
+    while (!line.empty() && !separator.empty() && separator.find(line.back()) != std::string::npos)
+        line.pop_back();
+    return line;
+}
+
+// Any float a price file can hold, from a random MBF word.
+float RandomStoredFloat(std::mt19937& random) {
+    const std::uint32_t word = random();
+    return MbfToIeee(word >> 24 < 2 ? word | 0x02000000 : word);
+}
+
+TEST(BarLineTest, SameBytesAsThePlainLayoutForEveryFormatSeparatorAndFieldSet) {
+    std::mt19937 random(20050228);
+    std::vector<PriceBar> bars = {
+        {1050228, -84.5f, 85.25f, 84.1f, 85.0f, 4123400.0f, -3.0f},
+        {991231, 0.125f, 0.375f, -0.0f, 1e-3f, -0.0f, -0.001f},
+        {0, 3.4e38f, -3.4e38f, 1e-40f, 16777217.0f, 1e20f, 0.005f},
+        {1051399, 1, 2, 3, 4, 5, 6},  // no such month or day
+        {-5, 1, 2, 3, 4, 5, 6},       // dates a damaged file can hold
+        {2147483647, 1, 2, 3, 4, 5, 6},
+        {20991231, 1, 2, 3, 4, 5, 6},  // already in the long form
+    };
+    for (int i = 0; i < 60; ++i) {
+        PriceBar bar{static_cast<std::int32_t>(random() % 1200000), 0, 0, 0, 0, 0, 0};
+        for (float* value :
+             {&bar.open, &bar.high, &bar.low, &bar.close, &bar.volume, &bar.openInterest})
+            *value = i % 2 == 0 ? RandomStoredFloat(random)
+                                : static_cast<float>(random() % 1000000) / 64.0f;
+        bars.push_back(bar);
+    }
+    int lines = 0;
+    for (int fields = 0; fields < 512; ++fields) {
+        ConversionOptions options;
+        bool ConversionOptions::*const flags[] = {
+            &ConversionOptions::symbol,      &ConversionOptions::periodicity,
+            &ConversionOptions::date,        &ConversionOptions::open,
+            &ConversionOptions::high,        &ConversionOptions::low,
+            &ConversionOptions::close,       &ConversionOptions::volume,
+            &ConversionOptions::openInterest};
+        for (int f = 0; f < 9; ++f) options.*flags[f] = (fields >> f & 1) != 0;
+        // Every date format and separator with every field on, a few with the rest.
+        const bool all = fields == 511;
+        for (int dateFormat = -1; dateFormat <= 9; ++dateFormat) {
+            if (!all && dateFormat != fields % 11 - 1) continue;
+            for (int separator = -1; separator <= 4; ++separator) {
+                if (!all && separator != fields % 6 - 1) continue;
+                options.dateFormat = dateFormat;
+                options.separator = separator;
+                for (const std::string symbol : {"ibm", "A/", "X,"})
+                    for (const char periodicity : {'D', 'W', 'q'})
+                        for (const PriceBar& bar : bars) {
+                            ASSERT_EQ(FormatBarLine(bar, symbol, periodicity, options),
+                                      ReferenceLine(bar, symbol, periodicity, options))
+                                << "fields " << fields << " format " << dateFormat << " separator "
+                                << separator << " date " << bar.date;
+                            ++lines;
+                        }
+            }
+        }
+    }
+    EXPECT_GT(lines, 150'000);
 }
 
 TEST(FileNameTest, ExtensionsAndUnsafeSymbols) {
@@ -235,6 +374,64 @@ TEST_F(AsciiConverterTest, NamesFromTheSettingsThatLeaveTheOutputDirectoryAreRef
     options_.extension = "csv";
     EXPECT_EQ(Convert("IBM"), 1);
     EXPECT_THAT(FilesAroundOutput(), ElementsAre("out", "out/IBM.csv"));
+}
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A whole real directory, low and extended entries, converted in one run:
+// every file holds the plain layout of every bar, in the order typed.
+TEST_F(AsciiConverterTest, WholeRealDirectoryGivesThePlainLayoutOfEveryBar) {
+    const auto directory = TestDataDir() / "metastock/okomarov-sample";
+    const std::vector<std::string> stored = ReadSymbols(directory);
+    ASSERT_GT(stored.size(), 400u);
+    // Reversed, some typed in small letters, one twice and one missing.
+    std::vector<std::string> typed(stored.rbegin(), stored.rend());
+    for (std::size_t i = 0; i < typed.size(); i += 3)
+        std::transform(typed[i].begin(), typed[i].end(), typed[i].begin(),
+                       [](char c) { return static_cast<char>(std::tolower(c)); });
+    typed.insert(typed.begin() + 5, typed[2]);
+    typed.insert(typed.begin() + 7, "NOPE");
+    std::string symbols;
+    for (const std::string& symbol : typed) symbols += " " + symbol;
+
+    for (const bool single : {false, true}) {
+        SCOPED_TRACE(single);
+        std::filesystem::remove_all(out_);
+        std::filesystem::create_directory(out_);
+        prompt_.shown.clear();
+        options_ = ConversionOptions::Defaults();
+        options_.symbol = options_.periodicity = options_.openInterest = true;
+        options_.dateFormat = single ? 8 : 0;
+        options_.separator = single ? 2 : 3;
+        options_.singleFile = single;
+        options_.BuildHeaderLine();
+        AsciiConverter converter(prompt_);
+        EXPECT_EQ(converter.Convert(directory, symbols, out_, options_),
+                  static_cast<int>(typed.size()) - 1);
+        EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"Can not find security: NOPE"});
+
+        std::string all = options_.headerLine + "\n";
+        const auto entries = ReadEntries(directory);
+        for (const std::string& symbol : typed) {
+            const auto entry = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
+                return EqualsNoCase(e.symbol, symbol);
+            });
+            std::string text = single ? "" : options_.headerLine + "\n";
+            if (entry != entries.end())
+                for (const PriceBar& bar : ReadBars(directory, symbol))
+                    text += ReferenceLine(bar, symbol, entry->periodicity, options_) + "\n";
+            if (!single) {
+                EXPECT_EQ(FileText(out_ / (symbol + ".txt")), text) << symbol;
+            }
+            all += text;
+        }
+        if (single) {
+            EXPECT_EQ(FileText(out_ / "ascii_file.txt"), all);
+        }
+    }
 }
 
 TEST_F(AsciiConverterTest, RealDirectoryConvertsEveryBar) {

@@ -86,6 +86,58 @@ TEST_F(StoreReaderTest, ReadsBarsToTheEnd) {
     EXPECT_EQ(reader_.GetBarOpenInterest(), 0.0f);
 }
 
+// A run over many symbols reads the entries once and finds each symbol in
+// that table: the same entry, bars and messages as a search, wherever the
+// walk stands.
+TEST_F(StoreReaderTest, EntryTableFindsAnySymbolWithTheSearchsResults) {
+    CreateAndOpen();
+    AddSecurities(258);
+    AppendBars("S1", 2);
+    AppendBars("S257", 4, 1060101);
+    writer_.Close();
+    std::filesystem::remove(PathOf("F3.DAT"));
+    // S2 renamed to S1 by another program: the first entry of a symbol wins.
+    auto emaster = Bytes("EMASTER");
+    EncodeText(emaster, 192 * 2 + 11, 14, "s1");
+    WriteBytes(PathOf("EMASTER"), emaster);
+    const auto entries = Entries();
+    ASSERT_EQ(reader_.Open(Dir()), Result::Ok);
+    const auto all = reader_.ReadAllEntries();
+    ASSERT_EQ(all.size(), entries.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i].symbol, entries[i].symbol);
+        EXPECT_EQ(all[i].PriceFileName(), entries[i].PriceFileName());
+        EXPECT_EQ(all[i].firstDate, entries[i].firstDate);
+    }
+    for (const int position : {0, 1, 254, 255, 257}) {
+        ASSERT_TRUE(reader_.SeekEntry(position)) << position;
+        EXPECT_EQ(reader_.GetPriceFileName(), entries[position].PriceFileName());
+    }
+    EXPECT_FALSE(reader_.SeekEntry(258));
+    EXPECT_FALSE(reader_.SeekEntry(-1));
+
+    while (reader_.GetRemainingSecurities() > 0) reader_.NextSecurity();
+    reader_.LoadEntryTable();
+    std::vector<PriceBar> bars;
+    ASSERT_EQ(reader_.ReadBarsBySymbol("s257", bars), Result::Ok);
+    EXPECT_EQ(reader_.GetSymbol(), "S257");
+    const auto stored = Bars("S257");
+    ASSERT_EQ(bars.size(), 4u);
+    for (std::size_t i = 0; i < bars.size(); ++i) EXPECT_EQ(bars[i].date, stored[i].date);
+    EXPECT_EQ(bars[3].close, stored[3].close);
+    ASSERT_EQ(reader_.ReadBarsBySymbol("S1", bars), Result::Ok);
+    EXPECT_EQ(reader_.GetPriceFileName(), "F1.DAT");
+    EXPECT_EQ(bars.size(), 2u);
+    ASSERT_EQ(reader_.OpenPriceFileBySymbol("S4"), Result::Ok);
+    EXPECT_EQ(reader_.GetBarCount(), 0);
+    reader_.ClosePriceFile();
+    EXPECT_EQ(reader_.ReadBarsBySymbol("S3", bars), Result::Failed);
+    EXPECT_EQ(reader_.ReadBarsBySymbol("NOPE", bars), Result::Failed);
+    EXPECT_TRUE(bars.empty());
+    EXPECT_THAT(prompt_.Texts(),
+                ElementsAre("Can not open security file.", "Can not find security: NOPE"));
+}
+
 TEST_F(StoreReaderTest, DataDirectoryTestNeedsOnlyEmaster) {
     WriteBytes(PathOf("EMASTER"), std::vector<std::uint8_t>(192, 0));
     EXPECT_TRUE(StoreReader::IsDataDirectory(Dir()));
@@ -122,6 +174,12 @@ protected:
         AddSecurities(257);
         AppendBars("S1", 3);
         writer_.Close();
+    }
+    // The bars as one read of the whole file gives them.
+    std::vector<PriceBar> WholeRead(const std::string& symbol) {
+        std::vector<PriceBar> bars;
+        EXPECT_EQ(ReadPriceFile(Dir() / ("F" + symbol.substr(1) + ".DAT"), bars), true);
+        return bars;
     }
 };
 
@@ -160,12 +218,14 @@ TEST_F(OverstatedCountTest, PriceCountBeyondTheRecordsPresentOrNegative) {
         const auto bars = Bars("S1");
         ASSERT_EQ(bars.size(), 3u);
         EXPECT_EQ(bars[2].close, 12.0f);
+        EXPECT_EQ(WholeRead("S1").size(), 3u);
     }
 }
 
 TEST_F(OverstatedCountTest, TruncatedFilesReadOnlyWhatIsThere) {
     TruncateBy("F1.DAT", 10);  // the third record is cut short
     EXPECT_EQ(Bars("S1").size(), 2u);
+    EXPECT_EQ(WholeRead("S1").size(), 2u);
     TruncateBy("EMASTER", 192 * 250);
     TruncateBy("XMASTER", 1);
     const auto entries = Entries();
