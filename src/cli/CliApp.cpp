@@ -7,6 +7,7 @@
 #include "AnalyticsCommands.h"
 #include "DownloadCommands.h"
 #include "ExportCommands.h"
+#include "SchedulerCommands.h"
 #include "StoreCommands.h"
 #include "StreamPrompt.h"
 
@@ -30,6 +31,10 @@ constexpr const char* kUsage =
     "  convert DIR SYMBOL... --out OUTDIR [--preset NAME | --defaults]\n"
     "  breadth DIR --from D --to D [SYMBOL...]\n"
     "  index DIR --type equal|cap|volume [SYMBOL...] [--services URL]\n"
+    "  scheduler run [--wait SECONDS] [--services URL]\n"
+    "           fires the scheduled tasks that are due (run it every minute from cron\n"
+    "           or a systemd timer); a scheduled run waits 10 seconds by default\n"
+    "  scheduler list\n"
     "Dates are YYYYMMDD or YYYY-MM-DD.\n";
 
 struct CliCommand {
@@ -60,6 +65,7 @@ const std::map<std::string, CliCommand>& Commands() {
         {"convert", {2, kAny, {"--out", "--preset"}, {"--defaults"}, ConvertCommand}},
         {"breadth", {1, kAny, {"--from", "--to"}, {}, BreadthCommand}},
         {"index", {1, kAny, {"--type", "--services"}, {}, IndexCommand}},
+        {"scheduler", {1, 1, {"--wait", "--services"}, {}, SchedulerCommand}},
     };
     return commands;
 }
@@ -100,6 +106,10 @@ std::optional<std::string> StoredSymbolProblem(const std::string& command,
     return std::nullopt;
 }
 
+bool ValidAction(const std::string& command, const std::vector<std::string>& words) {
+    return command != "scheduler" || words.at(0) == "run" || words.at(0) == "list";
+}
+
 int UsageError(std::ostream& err, const std::string& problem) {
     err << "corvane-cli: " << problem << '\n' << kUsage;
     return kExitUsage;
@@ -108,6 +118,12 @@ int UsageError(std::ostream& err, const std::string& problem) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const SystemClock clock;
+    return RunCli(args, out, err, clock);
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const Clock& clock) {
     if (args.empty()) return UsageError(err, "no command given");
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         out << kUsage;
@@ -127,11 +143,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!ValidPeriodicity(*line)) return UsageError(err, "periodicity must be D, W or M");
     if (const auto problem = StoredSymbolProblem(args[0], line->Positional()))
         return UsageError(err, *problem);
+    if (!ValidAction(args[0], line->Positional()))
+        return UsageError(err, args[0] + " takes run or list");
     const auto wait = WaitOf(*line);
     if (!wait) return UsageError(err, "--wait takes whole seconds, at most 86400");
 
     StreamPrompt prompt(err);
-    SystemClock clock;
     CliContext context{out, err, prompt, clock, *wait};
     return command.run(*line, context);
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Clock.h"
+
 namespace corvane {
 
 inline constexpr int kExitOk = 0;
@@ -13,5 +15,8 @@ inline constexpr int kExitUsage = 2;
 // Runs one corvane-cli command (args without the program name). Output goes
 // to out; messages, as "Caption: text", and usage errors go to err.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same on the given clock, for tests that fix the time.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const Clock& clock);
 
 }  // namespace corvane

@@ -22,11 +22,11 @@ bool DownloadReport::Create(const std::filesystem::path& path, const LocalDateTi
     return true;
 }
 
-void DownloadReport::AddLine(const std::string& symbol, int result, const std::string& note) {
-    if (file_ == nullptr) return;
-    std::fprintf(file_, "%s,%d%s%s\n", symbol.c_str(), result, note.empty() ? "" : ",",
-                 note.c_str());
-    std::fflush(file_);
+bool DownloadReport::AddLine(const std::string& symbol, int result, const std::string& note) {
+    if (file_ == nullptr) return false;
+    const bool printed = std::fprintf(file_, "%s,%d%s%s\n", symbol.c_str(), result,
+                                      note.empty() ? "" : ",", note.c_str()) >= 0;
+    return std::fflush(file_) == 0 && printed;
 }
 
 void DownloadReport::Close() {

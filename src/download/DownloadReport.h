@@ -22,8 +22,9 @@ public:
 
     // Creates (truncates) the file, its folder too; false when it cannot.
     [[nodiscard]] bool Create(const std::filesystem::path& path, const LocalDateTime& runDate);
-    // A note, when there is one, follows as a third field.
-    void AddLine(const std::string& symbol, int result, const std::string& note = "");
+    // A note, when there is one, follows as a third field. False when the
+    // line did not reach the file.
+    bool AddLine(const std::string& symbol, int result, const std::string& note = "");
     void Close();
 
 private:

@@ -21,4 +21,11 @@ inline CliRun Cli(const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
+// The same at a fixed time.
+inline CliRun Cli(const std::vector<std::string>& args, const Clock& clock) {
+    std::ostringstream out, err;
+    const int status = RunCli(args, out, err, clock);
+    return {status, out.str(), err.str()};
+}
+
 }  // namespace corvane::test
