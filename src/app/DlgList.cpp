@@ -13,6 +13,7 @@
 
 #include "DirectoryFiles.h"
 #include "Prompt.h"
+#include "SortMark.h"
 #include "TransferText.h"
 #include "WaitCursor.h"
 
@@ -243,8 +244,7 @@ void DlgList::SortByColumn(int column) {
     sortColumn_ = column;
     const Qt::SortOrder order = ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
     entries_->sortItems(column, order);
-    entries_->header()->setSortIndicatorShown(true);
-    entries_->header()->setSortIndicator(column, order);
+    ShowSortMark(*entries_->header(), column, ascending_);
 }
 
 void DlgList::OnOk() {

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "DisplayDate.h"
+#include "SortMark.h"
 #include "StoreCheck.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
@@ -227,9 +228,7 @@ void CRightListView::SortByColumn(int column) {
     ascending_ = column == sortColumn_ ? !ascending_ : true;
     sortColumn_ = column;
     model_->SortBy(column, ascending_);
-    details_->header()->setSortIndicatorShown(true);
-    details_->header()->setSortIndicator(column,
-                                         ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+    ShowSortMark(*details_->header(), column, ascending_);
 }
 
 void CRightListView::ClearSortMarks() {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "DownloadReport.h"
+#include "SortMark.h"
 
 namespace corvane {
 
@@ -62,8 +63,7 @@ void DlgReport::SortByColumn(int column) {
     sortColumn_ = column;
     const Qt::SortOrder order = ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
     rows_->sortItems(column, order);
-    rows_->header()->setSortIndicatorShown(true);
-    rows_->header()->setSortIndicator(column, order);
+    ShowSortMark(*rows_->header(), column, ascending_);
 }
 
 }  // namespace corvane
