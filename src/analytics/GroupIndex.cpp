@@ -24,35 +24,28 @@ std::string DisplayDate(std::int32_t date) {
 using UseBar = std::function<void(int slot, float close, float volume)>;
 
 // Every slot from 0 to the security's last bar gets one bar: its own of the
-// day, or its next one when it has none. Returns the slot reached.
-int ReadBars(const std::filesystem::path& directory, const std::string& symbol, Prompt& prompt,
+// day, or its next one when it has none. Returns the slot reached. The
+// reader has the directory's entry table; `bars` is room for the bars.
+int ReadBars(StoreReader* reader, const std::string& symbol, std::vector<PriceBar>& bars,
              DayCalendar& calendar, std::int32_t first, std::int32_t last, const UseBar& use) {
-    StoreReader reader(prompt);
     int w = 0;
-    if (reader.Open(directory) == Result::Ok &&
-        reader.OpenPriceFileBySymbol(symbol) == Result::Ok) {
-        std::int32_t previousDay = 0;
-        const int count = reader.GetRemainingBars();
-        for (int i = 0; i < count && w < calendar.DayCount(); ++i) {
-            reader.ReadNextBar();
-            const PriceBar& bar = reader.CurrentBar();
-            const std::int32_t day = StoreDateToCalendar(bar.date);
-            if (day <= first || day > last || day <= previousDay) continue;
-            const float volume = std::max(0.0f, bar.volume);
-            DayCalendar::Alignment alignment;
-            while ((alignment = calendar.Align(w, bar.date)) ==
-                   DayCalendar::Alignment::MissingDay) {
-                use(w, bar.close, volume);
-                ++w;
-            }
-            if (alignment != DayCalendar::Alignment::Placed) continue;
+    if (reader == nullptr || reader->ReadBarsBySymbol(symbol, bars) != Result::Ok) return w;
+    std::int32_t previousDay = 0;
+    for (const PriceBar& bar : bars) {
+        if (w >= calendar.DayCount()) break;
+        const std::int32_t day = StoreDateToCalendar(bar.date);
+        if (day <= first || day > last || day <= previousDay) continue;
+        const float volume = std::max(0.0f, bar.volume);
+        DayCalendar::Alignment alignment;
+        while ((alignment = calendar.Align(w, bar.date)) == DayCalendar::Alignment::MissingDay) {
             use(w, bar.close, volume);
             ++w;
-            previousDay = day;
         }
-        reader.ClosePriceFile();
+        if (alignment != DayCalendar::Alignment::Placed) continue;
+        use(w, bar.close, volume);
+        ++w;
+        previousDay = day;
     }
-    reader.Close();
     return w;
 }
 
@@ -271,9 +264,16 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
     if (request.type == IndexType::Capitalization &&
         !FetchCaps(phases, session, request.quoteUrl, caps, capTotal))
         return IndexOutcome::Cancelled;
+    // One reader for the reading phases: the entries are read once and every
+    // price file in one read.
+    StoreReader storeReader(prompt);
+    StoreReader* reader =
+        storeReader.Open(request.directory) == Result::Ok ? &storeReader : nullptr;
+    if (reader != nullptr) reader->LoadEntryTable();
+    std::vector<PriceBar> bars;
     if (request.type == IndexType::Volume &&
         !phases.Run("Preparing volume data ...", [&](std::size_t k) {
-            ReadBars(request.directory, phases.Taking()[k], prompt, calendar, first, last,
+            ReadBars(reader, phases.Taking()[k], bars, calendar, first, last,
                      [&](int slot, float, float volume) { volumeTotal[slot] += volume; });
         }))
         return IndexOutcome::Cancelled;
@@ -283,7 +283,7 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
     const bool done = phases.Run("Calculating index ...", [&](std::size_t k) {
         float weight = 1.0f / n;
         if (request.type == IndexType::Capitalization && caps[k] > 0) weight = caps[k] / capTotal;
-        reached = ReadBars(request.directory, phases.Taking()[k], prompt, calendar, first, last,
+        reached = ReadBars(reader, phases.Taking()[k], bars, calendar, first, last,
                            [&](int slot, float close, float volume) {
                                if (request.type != IndexType::Volume)
                                    index[slot] += weight * close;
@@ -291,10 +291,12 @@ IndexOutcome CalculateIndex(const IndexRequest& request, FetchSession& session, 
                                    index[slot] += volume / volumeTotal[slot] * close;
                            });
     });
+    storeReader.Close();
     if (!done) return IndexOutcome::Cancelled;
-    const std::vector<PriceBar> bars =
-        IndexBars(calendar, index, volumeTotal, request.type == IndexType::Volume, reached);
-    return WriteIndex(writer, request, bars, prompt);
+    return WriteIndex(
+        writer, request,
+        IndexBars(calendar, index, volumeTotal, request.type == IndexType::Volume, reached),
+        prompt);
 }
 
 }  // namespace corvane

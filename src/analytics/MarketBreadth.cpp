@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "CDownloader.h"
 #include "CalendarDate.h"
 #include "DayCalendar.h"
+#include "LookbackWindow.h"
 #include "SelectionAnalysis.h"
 #include "StoreMessages.h"
 #include "StoreReader.h"
@@ -38,15 +40,12 @@ struct BreadthDays {
           downVolume(days),
           unchangedVolume(days),
           newHighs(days, -1),
-          newLows(days, -1),
-          slotHigh(days),
-          slotLow(days) {}
+          newLows(days, -1) {}
 
     DayCalendar calendar;
     std::vector<int> advances, declines, unchanged;
     std::vector<float> upVolume, downVolume, unchangedVolume;
     std::vector<int> newHighs, newLows;
-    std::vector<float> slotHigh, slotLow;
 };
 
 void CountExtreme(std::vector<int>& counts, int slot, bool isNew) {
@@ -55,16 +54,16 @@ void CountExtreme(std::vector<int>& counts, int slot, bool isNew) {
     if (isNew) ++counts[slot];
 }
 
-// Reads one security's bars into the day arrays; returns the slot reached.
-int ReadSecurity(StoreReader& reader, BreadthDays& days, std::int32_t firstDate,
-                 std::int32_t lastDate) {
+// Takes one security's bars into the day arrays; returns the slot reached.
+// Each slot the security passes holds the high and low of the bar that
+// passed it; `window` keeps their extremes over the last LOOKBACK_DAYS slots.
+int ReadSecurity(std::span<const PriceBar> bars, BreadthDays& days, LookbackWindow& window,
+                 std::int32_t firstDate, std::int32_t lastDate) {
     float referenceClose = 0;
     int w = 0;
     std::int32_t previousDay = 0;
-    const int barCount = reader.GetRemainingBars();
-    for (int i = 0; i < barCount; ++i) {
-        reader.ReadNextBar();
-        const PriceBar& bar = reader.CurrentBar();
+    window.Clear();
+    for (const PriceBar& bar : bars) {
         const float volume = std::max(0.0f, bar.volume);
         const std::int32_t day = StoreDateToCalendar(bar.date);
         if (day < firstDate || day > lastDate) continue;
@@ -77,11 +76,10 @@ int ReadSecurity(StoreReader& reader, BreadthDays& days, std::int32_t firstDate,
         DayCalendar::Alignment alignment;
         while (true) {
             if (w >= days.calendar.DayCount()) return w;
-            days.slotHigh[w] = bar.high;
-            days.slotLow[w] = bar.low;
             alignment = days.calendar.Align(w, bar.date);
             if (alignment != DayCalendar::Alignment::MissingDay) break;
             days.unchanged[w] += 1;
+            window.Add(w, bar.high, bar.low);
             ++w;
         }
         if (alignment != DayCalendar::Alignment::Placed) continue;
@@ -96,15 +94,15 @@ int ReadSecurity(StoreReader& reader, BreadthDays& days, std::int32_t firstDate,
             days.unchanged[w] += 1;
             days.unchangedVolume[w] += volume;
         }
-        float highest = 0, lowest = NO_LOW;
         if (w >= LOOKBACK_DAYS) {
-            for (int s = w - LOOKBACK_DAYS; s < w; ++s) {
-                if (days.slotHigh[s] > highest) highest = days.slotHigh[s];
-                if (days.slotLow[s] < lowest) lowest = days.slotLow[s];
-            }
+            // A highest high of 0 or below, or a lowest low of NO_LOW or
+            // above, counts as none found.
+            const float highest = window.Highest(w);
+            const float lowest = window.Lowest(w);
+            if (highest > 0) CountExtreme(days.newHighs, w, bar.high > highest);
+            if (lowest < NO_LOW) CountExtreme(days.newLows, w, bar.low < lowest);
         }
-        if (highest > 0) CountExtreme(days.newHighs, w, bar.high > highest);
-        if (lowest < NO_LOW) CountExtreme(days.newLows, w, bar.low < lowest);
+        window.Add(w, bar.high, bar.low);
         ++w;
         referenceClose = bar.close;
     }
@@ -215,16 +213,18 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
     std::optional<BreadthDays> days;
     int reached = 0;
     int position = 0;
+    // One reader for the run: the entries are read once and every price file
+    // in one read.
+    StoreReader reader(prompt);
+    const bool opened = reader.Open(request.directory) == Result::Ok;
+    if (opened) reader.LoadEntryTable();
+    std::vector<PriceBar> bars;
+    LookbackWindow window(LOOKBACK_DAYS);
     for (const std::string& symbol : SplitSymbolList(list)) {
-        if (!symbol.empty() && !IsCalculatedSeries(symbol)) {
-            StoreReader reader(prompt);
-            if (reader.Open(request.directory) == Result::Ok &&
-                reader.OpenPriceFileBySymbol(symbol) == Result::Ok) {
-                if (!days) days.emplace(DaysBetween(request.firstDate, request.lastDate));
-                reached = ReadSecurity(reader, *days, request.firstDate, request.lastDate);
-                reader.ClosePriceFile();
-            }
-            reader.Close();
+        if (opened && !symbol.empty() && !IsCalculatedSeries(symbol) &&
+            reader.ReadBarsBySymbol(symbol, bars) == Result::Ok) {
+            if (!days) days.emplace(DaysBetween(request.firstDate, request.lastDate));
+            reached = ReadSecurity(bars, *days, window, request.firstDate, request.lastDate);
         }
         if (showProgress) {
             position += static_cast<int>(symbol.size()) + 1;
@@ -237,6 +237,7 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
             }
         }
     }
+    reader.Close();
     const BreadthDays empty(0);
     for (int series = 0; series < 5; ++series)
         if (!WriteSeries(writer, request.directory, series, days ? *days : empty,

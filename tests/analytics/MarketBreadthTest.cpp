@@ -1,11 +1,18 @@
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <random>
+#include <tuple>
+
 #include "CalendarDate.h"
 #include "Coding.h"
 #include "DataDirBuilder.h"
+#include "DayCalendar.h"
 #include "FixedClock.h"
+#include "LookbackWindow.h"
 #include "MarketBreadth.h"
 #include "RecordingPrompt.h"
+#include "SelectionAnalysis.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
 #include "TempDir.h"
@@ -180,6 +187,206 @@ TEST_F(MarketBreadthTest, DisorderlyBarsStayInsideTheCalendar) {
         EXPECT_GT(date, 1050301);
         EXPECT_LE(date, 1050305);
     }
+}
+
+// The window against a scan of its slots, over values with repeats, both
+// zeros and long runs up and down.
+TEST(LookbackWindowTest, ExtremesAreThoseOfAScanOfTheSpan) {
+    std::mt19937 random(7);
+    for (const int span : {1, 5, LOOKBACK_DAYS}) {
+        LookbackWindow window(span);
+        std::vector<float> highs, lows;
+        for (int slot = 0; slot < 4000; ++slot) {
+            if (slot >= span) {
+                float highest = highs[slot - span], lowest = lows[slot - span];
+                for (int s = slot - span; s < slot; ++s) {
+                    highest = std::max(highest, highs[s]);
+                    lowest = std::min(lowest, lows[s]);
+                }
+                ASSERT_EQ(window.Highest(slot), highest) << span << " " << slot;
+                ASSERT_EQ(window.Lowest(slot), lowest) << span << " " << slot;
+            }
+            const int phase = slot / 300 % 4;  // rising, falling, flat, random
+            const float value = phase == 0   ? static_cast<float>(slot)
+                                : phase == 1 ? static_cast<float>(-slot)
+                                : phase == 2 ? (slot % 2 == 0 ? 0.0f : -0.0f)
+                                             : static_cast<float>(random() % 7);
+            highs.push_back(value);
+            lows.push_back(phase == 3 ? static_cast<float>(random() % 7) : value);
+            window.Add(slot, highs.back(), lows.back());
+        }
+    }
+}
+
+// The counts as first written: the highest high and lowest low of the 250
+// slots before each bar by a scan of those slots.
+class ReferenceBreadth {
+public:
+    explicit ReferenceBreadth(int days)
+        : calendar_(days),
+          advances_(days),
+          declines_(days),
+          unchanged_(days),
+          newHighs_(days, -1),
+          newLows_(days, -1),
+          upVolume_(days),
+          downVolume_(days),
+          unchangedVolume_(days),
+          slotHigh_(days),
+          slotLow_(days) {}
+
+    void Read(const std::vector<PriceBar>& bars, std::int32_t first, std::int32_t last) {
+        float referenceClose = 0;
+        int w = 0;
+        std::int32_t previousDay = 0;
+        reached_ = 0;
+        for (const PriceBar& bar : bars) {
+            const float volume = std::max(0.0f, bar.volume);
+            const std::int32_t day = StoreDateToCalendar(bar.date);
+            if (day < first || day > last) continue;
+            if (day == first) {
+                referenceClose = bar.close;
+                continue;
+            }
+            if (day <= previousDay) continue;
+            DayCalendar::Alignment alignment;
+            while (true) {
+                if (w >= calendar_.DayCount()) {
+                    reached_ = w;
+                    return;
+                }
+                slotHigh_[w] = bar.high;
+                slotLow_[w] = bar.low;
+                alignment = calendar_.Align(w, bar.date);
+                if (alignment != DayCalendar::Alignment::MissingDay) break;
+                unchanged_[w] += 1;
+                ++w;
+            }
+            if (alignment != DayCalendar::Alignment::Placed) continue;
+            previousDay = day;
+            if (bar.close > referenceClose) {
+                advances_[w] += 1;
+                upVolume_[w] += volume;
+            } else if (bar.close < referenceClose) {
+                declines_[w] += 1;
+                downVolume_[w] += volume;
+            } else {
+                unchanged_[w] += 1;
+                unchangedVolume_[w] += volume;
+            }
+            float highest = 0, lowest = NO_LOW;
+            if (w >= LOOKBACK_DAYS) {
+                for (int s = w - LOOKBACK_DAYS; s < w; ++s) {
+                    if (slotHigh_[s] > highest) highest = slotHigh_[s];
+                    if (slotLow_[s] < lowest) lowest = slotLow_[s];
+                }
+            }
+            auto count = [w](std::vector<int>& counts, bool isNew) {
+                if (counts[w] == -1) counts[w] = 0;
+                if (isNew) ++counts[w];
+            };
+            if (highest > 0) count(newHighs_, bar.high > highest);
+            if (lowest < NO_LOW) count(newLows_, bar.low < lowest);
+            ++w;
+            referenceClose = bar.close;
+        }
+        reached_ = w;
+    }
+
+    // Date, value and volume of each bar a series gets, as the run writes them.
+    std::vector<std::tuple<std::int32_t, float, float>> Series(int series) const {
+        std::vector<std::tuple<std::int32_t, float, float>> bars;
+        for (int v = 0; v < reached_; ++v) {
+            const std::pair moved{advances_[v], declines_[v]};
+            if (moved == std::pair{0, 1} || moved == std::pair{1, 0}) continue;
+            auto value = [](int n) { return n == 1 ? -1.0f : static_cast<float>(n); };
+            auto extreme = [](int n) { return n == -1 ? 0.0f : static_cast<float>(n); };
+            const std::tuple<float, float> cases[] = {{value(advances_[v]), upVolume_[v]},
+                                                      {value(declines_[v]), downVolume_[v]},
+                                                      {value(unchanged_[v]), unchangedVolume_[v]},
+                                                      {extreme(newHighs_[v]), 0.0f},
+                                                      {extreme(newLows_[v]), 0.0f}};
+            bars.emplace_back(calendar_.DateAt(v), std::get<0>(cases[series]),
+                              std::get<1>(cases[series]));
+        }
+        return bars;
+    }
+
+private:
+    DayCalendar calendar_;
+    std::vector<int> advances_, declines_, unchanged_, newHighs_, newLows_;
+    std::vector<float> upVolume_, downVolume_, unchangedVolume_, slotHigh_, slotLow_;
+    int reached_ = 0;
+};
+
+class BreadthAgainstReferenceTest : public MarketBreadthTest {
+protected:
+    // Runs the breadth over every security of the directory and compares
+    // each series, bar by bar, with the reference's; returns the number of
+    // new highs and lows counted, so that a test can see the window at work.
+    int CompareWithReference(std::int32_t first, std::int32_t last) {
+        std::string list;
+        ReferenceBreadth reference(DaysBetween(first, last));
+        for (const std::string& symbol : ReadSymbols(dir_.Path())) {
+            list += " " + symbol;
+            // A security whose price file does not open takes no part.
+            StoreReader reader(prompt_);
+            if (reader.Open(dir_.Path()) == Result::Ok &&
+                reader.OpenPriceFileBySymbol(symbol) == Result::Ok)
+                reference.Read(ReadBars(dir_.Path(), symbol), first, last);
+        }
+        EXPECT_EQ(Calculate(list, first, last), BreadthOutcome::Written);
+        int extremes = 0;
+        const char* const series[] = {"#ADV", "#DECL", "#UNCH", "#HIGHS", "#LOWS"};
+        for (int k = 0; k < 5; ++k) {
+            std::vector<std::tuple<std::int32_t, float, float>> written;
+            for (const PriceBar& bar : ReadBars(dir_.Path(), series[k]))
+                written.emplace_back(bar.date, bar.close, bar.volume);
+            EXPECT_EQ(written, reference.Series(k)) << series[k];
+            if (k >= 3)
+                for (const auto& bar : written) extremes += static_cast<int>(std::get<1>(bar));
+        }
+        return extremes;
+    }
+};
+
+TEST_F(BreadthAgainstReferenceTest, RealHistoriesGiveTheSameSeries) {
+    CopyDirectory(TestDataDir() / "metastock/mszalik-asx-mining-invalid", dir_.Path());
+    EXPECT_GT(CompareWithReference(20050103, 20120315), 50);
+}
+
+// Random walks with gaps, bars off the calendar, repeated and unsorted bars,
+// negative prices and volumes, over three years.
+TEST_F(BreadthAgainstReferenceTest, RandomHistoriesGiveTheSameSeries) {
+    std::mt19937 random(20050228);
+    StoreWriter writer(prompt_, clock_);
+    ASSERT_EQ(writer.CreateDirectory(dir_.Path()), Result::Ok);
+    ASSERT_EQ(writer.Open(dir_.Path()), Result::Ok);
+    for (int s = 0; s < 24; ++s) {
+        const std::string symbol = "R" + std::to_string(s);
+        ASSERT_EQ(writer.AddSecurity(symbol, symbol, 'D'), Result::Ok);
+        std::vector<PriceBar> bars;
+        float price = 20;
+        for (std::int32_t date = AddDays(20031215, static_cast<int>(random() % 60));
+             date < 20070115; date = AddDays(date, 1)) {
+            const bool weekend = DayOfWeek(date) == 0 || DayOfWeek(date) == 6;
+            if ((weekend && random() % 50 != 0) || random() % 10 == 0) continue;
+            price += static_cast<float>(static_cast<int>(random() % 21) - 10) / 8.0f;
+            const float high = price + static_cast<float>(random() % 5);
+            const float low = price - static_cast<float>(random() % 5);
+            const float volume = static_cast<float>(static_cast<int>(random() % 1000) - 50);
+            PriceBar bar{TruncateToInt(ToShortDate(date)), price, high, low, price, volume, 0};
+            bars.push_back(bar);
+            if (random() % 200 == 0) bars.push_back(bar);  // repeated
+            if (random() % 300 == 0 && bars.size() > 3)
+                std::swap(bars[bars.size() - 1], bars[bars.size() - 3]);
+        }
+        ASSERT_EQ(writer.OpenPriceFileForWrite(symbol, true), Result::Ok);
+        ASSERT_EQ(writer.AppendBars(bars), Result::Ok);
+        ASSERT_EQ(writer.ClosePriceFile(), Result::Ok);
+    }
+    writer.Close();
+    EXPECT_GT(CompareWithReference(20040102, 20061229), 100);
 }
 
 }  // namespace
