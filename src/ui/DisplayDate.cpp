@@ -1,24 +1,40 @@
 #include "DisplayDate.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "DecimalText.h"
+
 namespace corvane {
 
 std::string FormatDisplayDate(std::int32_t date) {
     if (date < 0) return {};
-    std::string digits = std::to_string(date);
-    if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
-    std::string year;
-    std::string month;
-    if (digits.size() == 8) {
-        year = digits.substr(0, 4);
-        month = digits.substr(4, 2);
-    } else if (digits.size() == 7) {
-        year = "20" + digits.substr(1, 2);
-        month = digits.substr(3, 2);
-    } else {
-        year = "19" + digits.substr(0, 2);
-        month = digits.substr(2, 2);
+    // The digits, at least six with zeros in front.
+    char digits[16] = "000000";
+    char* end = WriteUnsigned(digits + 6, static_cast<unsigned long long>(date));
+    const char* first = std::min<const char*>(digits + 6, end - 6);
+    const auto count = static_cast<std::size_t>(end - first);
+    const char* month = first + 2;
+    char year[4] = {'1', '9', first[0], first[1]};
+    if (count == 8) {
+        std::memcpy(year, first, 4);
+        month = first + 4;
+    } else if (count == 7) {
+        year[0] = '2', year[1] = '0', year[2] = first[1], year[3] = first[2];
+        month = first + 3;
     }
-    return month + "/" + digits.substr(digits.size() - 2) + "/" + year;
+    const char text[] = {month[0], month[1], '/',     end[-2], end[-1],
+                         '/',      year[0],  year[1], year[2], year[3]};
+    return std::string(text, sizeof text);
+}
+
+std::string PriceCellText(float price, int decimals) {
+    return FixedText(std::fabs(price), decimals);
+}
+
+std::string VolumeCellText(float volume) {
+    return FixedText(std::trunc(volume), 0);
 }
 
 std::string PeriodicityText(char letter) {

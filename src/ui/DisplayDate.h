@@ -10,6 +10,12 @@ namespace corvane {
 // the list shows it: MM/DD/YYYY.
 std::string FormatDisplayDate(std::int32_t date);
 
+// The price view's cells, as printf writes them in the C locale: a price
+// without its sign to `decimals` places ("%.2f", "%.5f" for currency pairs),
+// and the whole part of a volume ("%.0f" of the value cut towards zero).
+std::string PriceCellText(float price, int decimals);
+std::string VolumeCellText(float volume);
+
 // "Daily", "Weekly" or "Monthly" for a stored periodicity letter of either
 // case; empty for any other letter.
 std::string PeriodicityText(char letter);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -25,6 +27,43 @@ TEST(DisplayDateTest, EveryStoredFormShowsAsMonthDayYear) {
                                                           {1080630, "06/30/2008"},
                                                           {19991231, "12/31/1999"}};
     for (const auto& [stored, shown] : cases) EXPECT_EQ(FormatDisplayDate(stored), shown) << stored;
+}
+
+// Every form a stored date can take, odd ones included, against the
+// slicing of its decimal digits spelt out plainly.
+TEST(DisplayDateTest, SameTextAsTheDigitsSlicedPlainly) {
+    auto plain = [](std::int32_t date) -> std::string {
+        if (date < 0) return {};
+        std::string digits = std::to_string(date);
+        if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
+        const std::size_t n = digits.size();
+        const std::string year = n == 8   ? digits.substr(0, 4)
+                                 : n == 7 ? "20" + digits.substr(1, 2)
+                                          : "19" + digits.substr(0, 2);
+        const std::string month = digits.substr(n == 8 ? 4 : n == 7 ? 3 : 2, 2);
+        return month + "/" + digits.substr(n - 2) + "/" + year;
+    };
+    std::vector<std::int32_t> dates = {0,        1,        99999,     100000,     991231,
+                                       999999,   1000000,  1050228,   9999999,    10000000,
+                                       20050228, 99999999, 100000000, 2147483647, -1};
+    for (std::int32_t d = 0; d < 3000000; d += 997) dates.push_back(d);
+    for (std::int32_t d = 19000101; d < 21000101; d += 9973) dates.push_back(d);
+    for (const std::int32_t date : dates) EXPECT_EQ(FormatDisplayDate(date), plain(date)) << date;
+}
+
+TEST(DisplayDateTest, PriceAndVolumeCellsAsPrintfWritesThem) {
+    auto printf = [](const char* format, double value) {
+        char text[80];
+        std::snprintf(text, sizeof text, format, value);
+        return std::string(text);
+    };
+    for (const float value : {0.0f, -0.0f, 1.005f, -84.125f, 0.000005f, 123456.789f, -0.5f, -1.5f,
+                              4123400.0f, 3e38f, -7e-6f}) {
+        EXPECT_EQ(PriceCellText(value, 2), printf("%.2f", std::fabs(static_cast<double>(value))));
+        EXPECT_EQ(PriceCellText(value, 5), printf("%.5f", std::fabs(static_cast<double>(value))));
+        EXPECT_EQ(VolumeCellText(value), printf("%.0f", std::trunc(static_cast<double>(value))))
+            << value;
+    }
 }
 
 TEST(DisplayDateTest, SortKeyOrdersByYearFirst) {
