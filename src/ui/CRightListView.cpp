@@ -11,8 +11,6 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 #include "DisplayDate.h"
 #include "SortMark.h"
@@ -37,18 +35,6 @@ ListRowsModel::Row SecurityRow(const std::string& symbol, const std::string& nam
                                std::int32_t firstDate, std::int32_t lastDate) {
     return {{symbol, name, PeriodicityText(periodicity), FormatDisplayDate(firstDate),
              FormatDisplayDate(lastDate)}};
-}
-
-std::string FormatPrice(float value, const char* format) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, std::fabs(static_cast<double>(value)));
-    return text;
-}
-
-std::string FormatVolume(float volume) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.0f", std::trunc(static_cast<double>(volume)));
-    return text;
 }
 
 // Removes the list rows of securities a paste replaced and adds the new ones.
@@ -325,7 +311,7 @@ void CRightListView::ShowPrices() {
 }
 
 void CRightListView::AppendPriceRows(const std::string& symbol) {
-    const char* format = !symbol.empty() && symbol.front() == '$' ? "%.5f" : "%.2f";
+    const int decimals = !symbol.empty() && symbol.front() == '$' ? 5 : 2;
     StoreReader reader(doc_.GetPrompt());
     if (!Succeeded(reader.Open(CurrentDirectory()))) return;
     if (Succeeded(reader.OpenPriceFileBySymbol(symbol))) {
@@ -333,10 +319,12 @@ void CRightListView::AppendPriceRows(const std::string& symbol) {
         rows.reserve(static_cast<std::size_t>(reader.GetRemainingBars()));
         while (reader.GetRemainingBars() > 0) {
             reader.ReadNextBar();
-            rows.push_back(
-                {{FormatDisplayDate(reader.GetBarDate()), FormatPrice(reader.GetBarOpen(), format),
-                  FormatPrice(reader.GetBarHigh(), format), FormatPrice(reader.GetBarLow(), format),
-                  FormatPrice(reader.GetBarClose(), format), FormatVolume(reader.GetBarVolume())}});
+            rows.push_back({{FormatDisplayDate(reader.GetBarDate()),
+                             PriceCellText(reader.GetBarOpen(), decimals),
+                             PriceCellText(reader.GetBarHigh(), decimals),
+                             PriceCellText(reader.GetBarLow(), decimals),
+                             PriceCellText(reader.GetBarClose(), decimals),
+                             VolumeCellText(reader.GetBarVolume())}});
         }
         model_->AppendRows(std::move(rows));
         reader.ClosePriceFile();
