@@ -4,12 +4,16 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "CRightListView.h"
 #include "DirectoryFiles.h"
 #include "Latin1Text.h"
+#include "Layout.h"
 #include "StoreReader.h"
 #include "StoreWriter.h"
 #include "TransferText.h"
@@ -23,6 +27,36 @@ std::filesystem::path Current() {
     return std::filesystem::current_path(error);
 }
 
+// An edit wide enough for as many of its font's widest Latin-1 characters as
+// it takes, so that no symbol or name the store can hold scrolls out of view.
+class FieldEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+    QSize sizeHint() const override { return QLineEdit::sizeHint().expandedTo(Fitted()); }
+    QSize minimumSizeHint() const override {
+        return QLineEdit::minimumSizeHint().expandedTo(Fitted());
+    }
+
+private:
+    QSize Fitted() const {
+        const QFontMetrics metrics = fontMetrics();
+        int widest = 0;
+        for (char16_t c = 0x20; c <= 0xFF; ++c)
+            if (c < 0x7F || c > 0x9F)
+                widest = std::max(widest, metrics.horizontalAdvance(QChar(c)));
+        // QLineEdit keeps a margin of 2 pixels and a cursor beside the text.
+        const QMargins margins = textMargins();
+        const int text = widest * maxLength() + margins.left() + margins.right() + 2 * 2 + 1;
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        return {style()
+                    ->sizeFromContents(QStyle::CT_LineEdit, &option, {text, metrics.height()}, this)
+                    .width(),
+                0};
+    }
+};
+
 }  // namespace
 
 DlgRename::DlgRename(CCorvaneDoc& doc, CRightListView& list, const std::string& symbol,
@@ -30,13 +64,14 @@ DlgRename::DlgRename(CCorvaneDoc& doc, CRightListView& list, const std::string& 
     : QDialog(parent),
       doc_(doc),
       list_(list),
-      symbol_(new QLineEdit(this)),
-      name_(new QLineEdit(this)) {
+      symbol_(new FieldEdit(this)),
+      name_(new FieldEdit(this)) {
     setObjectName(QStringLiteral("dlgRename"));
     setWindowTitle(QStringLiteral("Change properties"));
     symbol_->setObjectName(QStringLiteral("renameSymbol"));
     name_->setObjectName(QStringLiteral("renameName"));
-    symbol_->setMaxLength(14);
+    symbol_->setMaxLength(layout::emaster::kSymbolWidth);
+    name_->setMaxLength(layout::master::kNameWidth);
     StoreReader reader(doc_.GetPrompt());
     if (!symbol.empty() && Succeeded(reader.Open(Current())) &&
         Succeeded(reader.OpenPriceFileBySymbol(symbol))) {
@@ -44,7 +79,8 @@ DlgRename::DlgRename(CCorvaneDoc& doc, CRightListView& list, const std::string& 
         name_->setText(QString::fromLatin1(reader.GetName()));
         formerSymbol_ = symbol;
         // The entry's own field decides how long a name it can hold.
-        name_->setMaxLength(reader.CurrentSecurity().extended ? 29 : 16);
+        name_->setMaxLength(reader.CurrentSecurity().extended ? layout::xmaster::kNameWidth
+                                                              : layout::master::kNameWidth);
         reader.ClosePriceFile();
     }
     reader.Close();

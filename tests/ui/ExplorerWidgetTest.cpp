@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QTest>
 #include <QTreeView>
@@ -12,6 +13,7 @@
 #include "CLeftTreeView.h"
 #include "CRightListView.h"
 #include "DataDirBuilder.h"
+#include "DlgRename.h"
 #include "FixedClock.h"
 #include "QtTestApplication.h"
 #include "RecordingPrompt.h"
@@ -286,6 +288,41 @@ TEST_F(ExplorerTest, ACutPastedIntoItsOwnDirectoryStaysAndLosesItsDimming) {
         EXPECT_FALSE(
             list_.Model().data(list_.Model().index(row, 0), ListRowsModel::kCutRole).toBool())
             << row;
+}
+
+TEST_F(ExplorerTest, ChangePropertiesShowsTheLongestSymbolAndNameWhole) {
+    // A name field holds 16 characters in the first 255 entries, 29 beyond.
+    const std::string low(14, 'W'), extended = "X" + std::string(13, 'W');
+    std::vector<StoredSecurity> securities{{low, std::string(16, 'W')}};
+    for (int i = 1; i < 255; ++i) securities.push_back({"S" + std::to_string(i), "S"});
+    securities.push_back({extended, std::string(29, 'W')});
+    MakeDataDir(root_ / "data", securities);
+    Open(root_ / "data");
+    QFont large = application_.font();
+    large.setPointSizeF(large.pointSizeF() * 2);
+
+    const std::pair<std::string, int> entries[] = {{low, 16}, {extended, 29}};
+    for (const auto& [symbol, nameLength] : entries)
+        for (const QFont& font : {application_.font(), large}) {
+            DlgRename dialog(doc_, list_, symbol);
+            dialog.setFont(font);
+            dialog.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+            const std::pair<const char*, int> fields[] = {{"renameSymbol", 14},
+                                                          {"renameName", nameLength}};
+            for (const auto& [field, length] : fields) {
+                auto& edit = *dialog.findChild<QLineEdit*>(QString::fromLatin1(field));
+                EXPECT_EQ(edit.maxLength(), length) << field;
+                // With the cursor after the whole text, a text wider than the
+                // edit has its first characters scrolled out on the left.
+                const QString longest(length, u'W');
+                edit.setText(longest);
+                edit.repaint();
+                EXPECT_EQ(edit.cursorPosition(), length);
+                EXPECT_EQ(edit.cursorPositionAt({edit.contentsRect().left(), edit.height() / 2}), 0)
+                    << symbol << " " << field << " at " << font.pointSizeF() << " points";
+            }
+        }
 }
 
 TEST_F(ExplorerTest, PriceViewShowsTheBarsAndComesBackOnAFolderClick) {
