@@ -59,7 +59,12 @@ AppSettings LoadSettings(const SettingsStore& store);
 // Writes what the exit writes: the current conversion options, the last
 // directory and the date of the last update check.
 void SaveSettings(SettingsStore& store, const AppSettings& settings);
-// Writes what the settings sheet writes when accepted.
+// What each page of the settings sheet writes when applied, and all four, as
+// the accepted sheet writes them.
+void SaveTaskSettings(SettingsStore& store, const AppSettings& settings);
+void SaveStartupSettings(SettingsStore& store, const AppSettings& settings);
+void SaveShutdownSettings(SettingsStore& store, const AppSettings& settings);
+void SaveAlertSettings(SettingsStore& store, const AppSettings& settings);
 void SaveSheetSettings(SettingsStore& store, const AppSettings& settings);
 
 // The folder the explorer opens at start-up. systemRoot stands for the

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "AboutDialog.h"
@@ -30,9 +31,12 @@
 #include "DlgReport.h"
 #include "ListSelection.h"
 #include "ProgressWnd.h"
+#include "ScheduledTaskRun.h"
+#include "SettingsSheet.h"
 #include "StoreCheck.h"
 #include "StoreReader.h"
 #include "SymbolDatabase.h"
+#include "TaskTimers.h"
 #include "TransferText.h"
 
 namespace corvane {
@@ -100,6 +104,18 @@ CMainFrame::CMainFrame(CCorvaneDoc& doc, AppSettings& settings, FrameServices se
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::UpdateCommandStates);
     UpdateCommandStates();
+
+    downloader_ = std::make_unique<CDownloader>(services_.http, doc_.GetPrompt(), doc_.GetClock(),
+                                                pump_, services_.services, services_.reportPath);
+    downloader_->SetDisplay({nullptr, nullptr, [this] { list_->ReloadSecurityList(); }});
+    downloader_->SetWriterWait(kScheduledWriterWait);
+    taskTimers_ = new TaskTimers(
+        settings_, doc_.GetClock(), FiredRecordFolder(services_.userDataDirectory),
+        {[this] { return InLongOperation(); }, [this](std::size_t slot) { return FireTask(slot); },
+         [this](const std::string& text) {
+             (void)doc_.GetPrompt().Show(text, kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+         }},
+        this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -114,6 +130,7 @@ void CMainFrame::Create(const std::vector<VolumeRoot>& roots, const std::string&
     tree_->Create(roots, startupDirectory);
     tree_->setFocus();
     UpdateCommandStates();
+    ArmTaskTimers();
 }
 
 QAction* CMainFrame::Command(int id) const {
@@ -166,6 +183,8 @@ void CMainFrame::CreateCommands() {
     Connect(kCmdIndex, [this] { OnIndex(); });
     Connect(kCmdUpdateSymbols, [this] { (void)OnUpdateSymbolDatabase(); });
     Connect(kCmdCheckRepair, [this] { OnCheckRepair(); });
+    Connect(kCmdScheduler, [this] { ShowSettingsSheet(SettingsSheet::kSchedulerPage); });
+    Connect(kCmdSettings, [this] { ShowSettingsSheet(SettingsSheet::kStartupPage); });
 
     viewModes_ = new QActionGroup(this);
     const std::pair<int, int> modes[] = {{kCmdLargeIcons, CRightListView::LargeIcons},
@@ -437,9 +456,9 @@ void CMainFrame::OnRename() {
 
 DownloadContext CMainFrame::MakeDownloadContext() {
     return DownloadContext{services_.http,
-                           doc_.GetPrompt(),
+                           operationPrompt_,
                            doc_.GetClock(),
-                           services_.pump,
+                           pump_,
                            services_.services,
                            services_.reportPath,
                            [this] { list_->ReloadSecurityList(); },
@@ -459,9 +478,9 @@ void CMainFrame::OnDownload() {
 AnalyticsContext CMainFrame::MakeAnalyticsContext() {
     std::error_code error;
     return AnalyticsContext{
-        doc_.GetPrompt(),
+        operationPrompt_,
         doc_.GetClock(),
-        services_.pump,
+        pump_,
         services_.store,
         this,
         std::filesystem::current_path(error),
@@ -573,6 +592,80 @@ void CMainFrame::OnCheckRepair() {
 
 QString CMainFrame::DamageNote() const {
     return damageLabel_->isVisible() ? damageLabel_->text() : QString();
+}
+
+void CMainFrame::ArmTaskTimers() {
+    taskTimers_->Arm();
+}
+
+void CMainFrame::DisarmTaskTimer(std::size_t slot) {
+    taskTimers_->Disarm(slot);
+}
+
+void CMainFrame::OnTaskTimer() {
+    taskTimers_->Check();
+}
+
+bool CMainFrame::InLongOperation() const {
+    if (pump_.Depth() > 0 || operationPrompt_.Depth() > 0) return true;
+    // Adding many securities, the symbol database update, the repair: they
+    // pump through their progress window.
+    const QWidgetList widgets = QApplication::allWidgets();
+    return std::any_of(widgets.begin(), widgets.end(), [](QWidget* widget) {
+        const auto* progress = qobject_cast<ProgressWnd*>(widget);
+        return progress && progress->IsOpen();
+    });
+}
+
+namespace {
+
+// The progress window of a scheduled run, opened only when the run asks for
+// it (a long symbol list), modal like the other long operations'.
+class ScheduledRunProgress : public Progress {
+public:
+    explicit ScheduledRunProgress(ProgressWnd& window) : window_(window) {}
+    void SetRange(int maximum) override {
+        Open();
+        window_.AsProgress().SetRange(maximum);
+    }
+    void SetPosition(int position) override { window_.AsProgress().SetPosition(position); }
+    void SetText(const std::string& text) override {
+        Open();
+        window_.AsProgress().SetText(text);
+    }
+    bool IsCancelled() override { return window_.IsOpen() && window_.AsProgress().IsCancelled(); }
+
+private:
+    void Open() {
+        if (!window_.IsOpen()) window_.MakeModal(QStringLiteral("Scheduled download"), true);
+    }
+    ProgressWnd& window_;
+};
+
+}  // namespace
+
+bool CMainFrame::FireTask(std::size_t slot) {
+    const ScheduleTask task = settings_.tasks[slot];
+    ProgressWnd window(services_.store, this);
+    ScheduledRunProgress progress(window);
+    const TaskRunOutcome outcome =
+        RunScheduledTask(*downloader_, task, doc_.GetClock().Now(), progress, doc_.GetPrompt(),
+                         services_.reportPath);
+    window.CloseProgressWindow();
+    // A task that could not start has said why; there is nothing to signal.
+    if (!outcome.ran) return true;
+    if (services_.playDownloadSignal) services_.playDownloadSignal();
+    return !(services_.finishAfterDownload && services_.finishAfterDownload());
+}
+
+void CMainFrame::ShowSettingsSheet(int page) {
+    SettingsSheet sheet(
+        SheetServices{settings_, services_.store, doc_.GetPrompt(), doc_.GetClock(),
+                      services_.shippedDirectory, services_.applyStartWithWindows,
+                      [this] { ArmTaskTimers(); },
+                      [this](std::size_t slot) { DisarmTaskTimer(slot); }, services_.playSoundFile},
+        page, this);
+    sheet.exec();
 }
 
 void CMainFrame::ShowAbout() {

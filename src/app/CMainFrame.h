@@ -15,6 +15,8 @@
 #include "CLeftTreeView.h"
 #include "CRightListView.h"
 #include "Commands.h"
+#include "CountingPrompt.h"
+#include "CountingPump.h"
 #include "DlgDownloadHistQuotes.h"
 #include "HttpClient.h"
 #include "Progress.h"
@@ -43,8 +45,12 @@ struct FrameServices {
     std::filesystem::path userDataDirectory;  // updated database, customized lists
     std::filesystem::path shippedDirectory;   // the shipped database
     std::function<void()> playDownloadSignal;
-    std::function<bool()> finishAfterDownload;  // true when the system is ending
+    std::function<bool()> finishAfterDownload;                   // true when the system is ending
+    std::function<bool()> applyStartWithWindows;                 // the autostart entry
+    std::function<void(const std::string& path)> playSoundFile;  // the Alerts page's Test
 };
+
+class TaskTimers;
 
 // The single top-level window: menus, toolbar, status bar, the directory
 // tree beside the security list, and the tray icon. Every command passes
@@ -95,6 +101,17 @@ public:
     // The selection and the directory the analytics dialogs work on.
     AnalyticsContext MakeAnalyticsContext();
 
+    // The scheduler (TaskTimers): arms every slot in use and switched on;
+    // disarms one slot at once; checks the slots now, as the minute's tick
+    // does; fires one slot, false when the system is ending after it.
+    void ArmTaskTimers();
+    void DisarmTaskTimer(std::size_t slot);
+    void OnTaskTimer();
+    bool FireTask(std::size_t slot);
+    const TaskTimers& Scheduler() const { return *taskTimers_; }
+    // "Corvane Settings", opened on the Startup (0) or Scheduler (2) page.
+    void ShowSettingsSheet(int page);
+
 Q_SIGNALS:
     // The window has closed for good; the system ends.
     void Ended();
@@ -117,10 +134,16 @@ private:
     void ShowHelp();
     std::string FirstSelectedSymbol() const;
     bool PickFromLists(QWidget* owner, std::string& symbols, std::string& names);
+    bool InLongOperation() const;
 
     CCorvaneDoc& doc_;
     AppSettings& settings_;
     FrameServices services_;
+    // Long operations pump and ask through these, so the scheduler sees them.
+    CountingPump pump_{services_.pump};
+    CountingPrompt operationPrompt_{doc_.GetPrompt()};
+    std::unique_ptr<CDownloader> downloader_;  // the scheduled downloads' engine
+    TaskTimers* taskTimers_ = nullptr;
     CRightListView* list_;
     CLeftTreeView* tree_;
     QToolBar* toolBar_ = nullptr;

@@ -45,7 +45,9 @@ bool CorvaneApp::RunStartup() {
                            UserDataDir(),
                            shipped,
                            [this] { PlayDownloadSignal(); },
-                           [this] { return FinishAfterDownload(); }};
+                           [this] { return FinishAfterDownload(); },
+                           [this] { return ApplyStartWithWindows(); },
+                           [this](const std::string& path) { env_.sound.PlayFile(path); }};
     mainFrame_ = std::make_unique<CMainFrame>(doc_, settings_, std::move(services));
     mainFrame_->Create(MountedVolumes(), ResolveStartupDirectory());
 

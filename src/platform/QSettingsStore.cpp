@@ -51,4 +51,9 @@ void QSettingsStore::WriteString(const std::string& section, const std::string& 
     settings_.sync();
 }
 
+bool QSettingsStore::Flush() {
+    settings_.sync();
+    return settings_.status() == QSettings::NoError;
+}
+
 }  // namespace corvane

@@ -21,6 +21,7 @@ public:
     void WriteInt(const std::string& section, const std::string& key, std::int32_t value) override;
     void WriteString(const std::string& section, const std::string& key,
                      const std::string& value) override;
+    bool Flush() override;
 
 private:
     mutable QSettings settings_;

@@ -17,6 +17,9 @@ public:
                           std::int32_t value) = 0;
     virtual void WriteString(const std::string& section, const std::string& key,
                              const std::string& value) = 0;
+    // Puts what was written where it lasts; false when some of it could not
+    // be kept (a store that cannot be written).
+    [[nodiscard]] virtual bool Flush() { return true; }
 };
 
 }  // namespace corvane

@@ -82,5 +82,30 @@ TEST(AppSettingsTest, AutostartEntryFollowsTheSettingAndKeepsAnExistingOne) {
     EXPECT_FALSE(std::filesystem::exists(autostart / "Corvane.desktop"));
 }
 
+TEST(AppSettingsTest, AutostartEntryNamesTheExecutableWhateverItsPath) {
+    // The Exec key splits its value at spaces and gives meaning to quotes,
+    // dollars, backslashes and percents.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/opt/corvane/corvane", "Exec=/opt/corvane/corvane\n"},
+        {"/home/ann/My Apps/corvane", "Exec=\"/home/ann/My Apps/corvane\"\n"},
+        {"/opt/a$b\\c%d/corvane", "Exec=\"/opt/a\\\\$b\\\\\\\\c%%d/corvane\"\n"},
+    };
+    for (const auto& [executable, line] : cases) {
+        test::TempDir dir;
+        AppSettings settings;
+        settings.startWithWindows = 1;
+        ASSERT_TRUE(ApplyStartWithWindows(settings, dir / "autostart", executable));
+        const auto bytes = test::ReadBytes(dir / "autostart" / "Corvane.desktop");
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+        EXPECT_FALSE(std::filesystem::exists(dir / "autostart" / "Corvane.desktop.corvane-new"));
+    }
+    test::TempDir dir;
+    AppSettings settings;
+    settings.startWithWindows = 1;
+    EXPECT_FALSE(ApplyStartWithWindows(settings, dir / "autostart", "/opt/two\nlines"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "autostart" / "Corvane.desktop"));
+}
+
 }  // namespace
 }  // namespace corvane

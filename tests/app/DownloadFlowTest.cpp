@@ -126,7 +126,8 @@ protected:
             FrameServices{[this](const QUrl& url) { opened_.push_back(url); }, store_, http_, pump_,
                           services_, services_.history, fs::path(CORVANE_SHARE_DIR) / "help",
                           dir_ / "user" / "report.txt", dir_ / "user", fs::path(CORVANE_SHARE_DIR),
-                          [this] { ++signals_; }, std::move(finishAfterDownload)});
+                          [this] { ++signals_; }, std::move(finishAfterDownload),
+                          [] { return true; }, [](const std::string&) {}});
         frame_->Create(MountedVolumes(), startup.string() + "/");
         frame_->show();
         return *frame_;

@@ -174,10 +174,11 @@ TEST_F(MainWindowTest, CommandsFollowTheListsState) {
         kCmdDownload, kCmdCharts,     kCmdFundamentals, kCmdConvert, kCmdMarketBreadth, kCmdIndex};
     const int rowCommands[] = {kCmdSelectAll, kCmdLargeIcons, kCmdSmallIcons, kCmdList,
                                kCmdReports};
-    const int alwaysCommands[] = {kCmdExit,  kCmdToolbar, kCmdStatusBar,   kCmdContents,
-                                  kCmdAbout, kCmdReport,  kCmdNewSecurity, kCmdUpdateSymbols};
+    const int alwaysCommands[] = {kCmdExit,      kCmdToolbar, kCmdStatusBar,   kCmdContents,
+                                  kCmdAbout,     kCmdReport,  kCmdNewSecurity, kCmdUpdateSymbols,
+                                  kCmdScheduler, kCmdSettings};
     // Their dialogs are not part of the program yet.
-    const int unbuilt[] = {kCmdBatchDownload, kCmdSettings, kCmdScheduler, kCmdCheckUpdates};
+    const int unbuilt[] = {kCmdBatchDownload, kCmdCheckUpdates};
 
     for (int id : selectionCommands) EXPECT_FALSE(Enabled(id)) << id;
     for (int id : rowCommands) EXPECT_TRUE(Enabled(id)) << id;

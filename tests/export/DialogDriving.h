@@ -27,21 +27,25 @@ T& Child(QWidget& parent, const char* name) {
     return *child;
 }
 
-// A mouse click where a person clicks: on the box or the dot of a check box
-// or radio button (whose widget may be wider than its label), in the middle
-// of anything else.
-inline void Click(QAbstractButton& button) {
-    QPoint at = button.rect().center();
+// Where a person clicks a button: on the box or the dot of a check box or
+// radio button (whose widget may be wider than its label), in the middle of
+// anything else.
+inline QPoint ClickPoint(QAbstractButton& button) {
     QStyleOptionButton option;
     option.initFrom(&button);
     if (qobject_cast<QCheckBox*>(&button))
-        at =
-            button.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &button).center();
-    else if (qobject_cast<QRadioButton*>(&button))
-        at = button.style()
-                 ->subElementRect(QStyle::SE_RadioButtonIndicator, &option, &button)
-                 .center();
-    QTest::mouseClick(&button, Qt::LeftButton, {}, at);
+        return button.style()
+            ->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &button)
+            .center();
+    if (qobject_cast<QRadioButton*>(&button))
+        return button.style()
+            ->subElementRect(QStyle::SE_RadioButtonIndicator, &option, &button)
+            .center();
+    return button.rect().center();
+}
+
+inline void Click(QAbstractButton& button) {
+    QTest::mouseClick(&button, Qt::LeftButton, {}, ClickPoint(button));
 }
 
 template <typename Button = QAbstractButton>
