@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "CalendarDate.h"
+#include "DatePicker.h"
 #include "MarketBreadth.h"
 #include "ProgressWnd.h"
 #include "WaitCursor.h"
@@ -65,14 +66,10 @@ DlgBreadth::DlgBreadth(AnalyticsContext context, DownloadMissing downloadMissing
 }
 
 void DlgBreadth::BuildControls() {
-    firstDate_ = new QDateEdit(this);
-    lastDate_ = new QDateEdit(this);
+    firstDate_ = new DatePicker(this);
+    lastDate_ = new DatePicker(this);
     firstDate_->setObjectName(QStringLiteral("firstDate"));
     lastDate_->setObjectName(QStringLiteral("lastDate"));
-    for (QDateEdit* picker : {firstDate_, lastDate_}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
-    }
     connect(firstDate_, &QDateEdit::dateChanged, this, [this] { OnFirstDateChanged(); });
     connect(lastDate_, &QDateEdit::dateChanged, this, [this] { OnLastDateChanged(); });
     auto* period = new QGroupBox(QStringLiteral("Calculation period"), this);

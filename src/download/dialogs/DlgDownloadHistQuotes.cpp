@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "DatePicker.h"
+
 namespace corvane {
 
 namespace {
@@ -47,8 +49,8 @@ DlgDownloadHistQuotes::DlgDownloadHistQuotes(DownloadContext context, const std:
     : QDialog(parent),
       context_(std::move(context)),
       symbols_(new QLineEdit(QString::fromLatin1(symbols), this)),
-      start_(new QDateEdit(this)),
-      end_(new QDateEdit(this)),
+      start_(new DatePicker(this)),
+      end_(new DatePicker(this)),
       daily_(new QRadioButton(QStringLiteral("&Daily"), this)),
       weekly_(new QRadioButton(QStringLiteral("&Weekly"), this)),
       monthly_(new QRadioButton(QStringLiteral("&Monthly"), this)),
@@ -65,10 +67,6 @@ DlgDownloadHistQuotes::DlgDownloadHistQuotes(DownloadContext context, const std:
     symbols_->setMinimumWidth(320);
     start_->setObjectName(QStringLiteral("startDate"));
     end_->setObjectName(QStringLiteral("endDate"));
-    for (QDateEdit* date : {start_, end_}) {
-        date->setCalendarPopup(true);
-        date->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
-    }
     const LocalDateTime now = context_.clock.Now();
     end_->setDate(QDate(now.year, now.month, now.day));
     start_->setDate(QDate(now.year - 2, now.month, now.day == 29 && now.month == 2 ? 28 : now.day));
