@@ -633,13 +633,17 @@ public:
         Open();
         window_.AsProgress().SetText(text);
     }
-    bool IsCancelled() override { return window_.IsOpen() && window_.AsProgress().IsCancelled(); }
+    // A cancel closes the window; the run learns of it here all the same.
+    bool IsCancelled() override { return opened_ && window_.AsProgress().IsCancelled(); }
 
 private:
     void Open() {
-        if (!window_.IsOpen()) window_.MakeModal(QStringLiteral("Scheduled download"), true);
+        if (opened_) return;
+        opened_ = true;
+        window_.MakeModal(QStringLiteral("Scheduled download"), true);
     }
     ProgressWnd& window_;
+    bool opened_ = false;
 };
 
 }  // namespace

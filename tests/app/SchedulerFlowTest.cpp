@@ -30,6 +30,8 @@
 #include "FixedClock.h"
 #include "GatewayProcess.h"
 #include "InMemorySettingsStore.h"
+#include "ProgressClicks.h"
+#include "ProgressWnd.h"
 #include "QSettingsStore.h"
 #include "QtEventPump.h"
 #include "QtTestApplication.h"
@@ -235,6 +237,43 @@ TEST_F(SchedulerFlowTest, ATaskDueWhileADownloadRunsWaitsForItAndFiresOnce) {
         EXPECT_TRUE(prompt_.shown.empty()) << c.name << ": " << prompt_.shown.front().text;
         frame_.reset();
     }
+}
+
+TEST_F(SchedulerFlowTest, ALongRunShowsItsProgressWindowAndStopsAtItsCancel) {
+    // Every symbol the gateway knows: a list longer than 200 characters.
+    std::vector<StoredSecurity> securities;
+    std::size_t listLength = 0;
+    for (const auto& entry : fs::directory_iterator(DemoDataDir())) {
+        const std::string symbol = entry.path().stem().string();
+        if (entry.path().extension() != ".csv" || symbol.size() > 14) continue;
+        securities.push_back({symbol, symbol, 0});
+        listLength += symbol.size() + 1;
+    }
+    ASSERT_GT(listLength, 201u);
+    MakeDataDir(dir_ / "mi", securities);
+    settings_.tasks[0] = {1, 0, 18, 0, (dir_ / "mi").string(), "Milan"};
+    clock_.Set(At(8, 18, 0, 0));
+    CMainFrame& frame = Frame(dir_.Path());
+    bool shown = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::allWidgets())
+            if (auto* window = qobject_cast<ProgressWnd*>(widget); window && window->isVisible())
+                shown = shown || window->BaseTitle() == QStringLiteral("Scheduled download");
+    });
+    watch.start(0);
+    CancelProgressByMouseOnceShown();
+    frame.OnTaskTimer();
+    watch.stop();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"Download is cancelled"});
+    const auto report = ReadReport(DefaultReportPath());
+    ASSERT_TRUE(report);
+    EXPECT_GE(report->entries.size(), 1u);
+    EXPECT_LT(report->entries.size(), 10u);
+    EXPECT_EQ(signals_, 1);  // the run ended: the signal follows
+    EXPECT_TRUE(frame.isEnabled());
+    EXPECT_EQ(CheckDirectory(dir_ / "mi"), std::vector<std::string>{});
 }
 
 TEST_F(SchedulerFlowTest, ATaskWhoseDirectoryIsGoneSaysSoOnceAndStartsNoRun) {
