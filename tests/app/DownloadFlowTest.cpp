@@ -725,6 +725,15 @@ TEST_F(DownloadFlowTest, SymbolsAndNamesAreStoredInLatin1Capitals) {
     EXPECT_EQ(frame.List().Model().data(frame.List().Model().index(1, 0), Qt::DisplayRole),
               QStringLiteral("NESTL\u00c9"));
 
+    // The download does not look such a symbol up as "?".
+    prompt_.shown.clear();
+    DlgDownloadHistQuotes download(frame.MakeDownloadContext(), " IBM", nullptr);
+    Child<QLineEdit>(download, "downloadSymbols").setText(QStringLiteral("IBM \u65e5\u672c"));
+    Child<QPushButton>(download, "getQuotes").click();
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("U+65E5"), std::string::npos);
+    EXPECT_FALSE(download.Ran());
+
     prompt_.shown.clear();
     DlgRename rename(doc_, frame.List(), "IBM");
     Child<QLineEdit>(rename, "renameSymbol").setText(QStringLiteral("ibm2"));

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "DatePicker.h"
+#include "Latin1Text.h"
 
 namespace corvane {
 
@@ -149,6 +150,13 @@ void DlgDownloadHistQuotes::SetPreset(const std::string& symbols, std::int32_t s
 
 void DlgDownloadHistQuotes::OnGetQuotes() {
     if (running_) return;
+    // A symbol the files cannot hold would be looked for, and stored, as "?".
+    const auto symbols = ToLatin1(symbols_->text());
+    if (!symbols) {
+        (void)context_.prompt.Show(NotLatin1Message(symbols_->text()), kAppCaption,
+                                   PromptIcon::Warning, PromptButtons::Ok);
+        return;
+    }
     const Periodicity periodicity = weekly_->isChecked()    ? Periodicity::Weekly
                                     : monthly_->isChecked() ? Periodicity::Monthly
                                                             : Periodicity::Daily;
@@ -158,8 +166,7 @@ void DlgDownloadHistQuotes::OnGetQuotes() {
     std::error_code error;
     downloader_->SetDirectory(std::filesystem::current_path(error));
     downloader_->SetOverwrite(overwrite_->isChecked());
-    (void)downloader_->RunDownload(symbols_->text().toLatin1().toStdString(),
-                                   ToYyyyMmDd(start_->date()), ToYyyyMmDd(end_->date()),
+    (void)downloader_->RunDownload(*symbols, ToYyyyMmDd(start_->date()), ToYyyyMmDd(end_->date()),
                                    periodicity, *progress_);
     running_ = false;
     ran_ = true;
