@@ -20,6 +20,7 @@
 #include <filesystem>
 
 #include "AboutDialog.h"
+#include "DlgBatch.h"
 #include "DlgBreadth.h"
 #include "DlgConvert.h"
 #include "DlgIndex.h"
@@ -38,6 +39,7 @@
 #include "SymbolDatabase.h"
 #include "TaskTimers.h"
 #include "TransferText.h"
+#include "UpdatesDialog.h"
 
 namespace corvane {
 
@@ -127,6 +129,7 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::Create(const std::vector<VolumeRoot>& roots, const std::string& startupDirectory) {
+    roots_ = roots;
     tree_->Create(roots, startupDirectory);
     tree_->setFocus();
     UpdateCommandStates();
@@ -178,6 +181,8 @@ void CMainFrame::CreateCommands() {
     Connect(kCmdRename, [this] { OnRename(); });
     Connect(kCmdDownload, [this] { OnDownload(); });
     Connect(kCmdReport, [this] { OnReport(); });
+    Connect(kCmdBatchDownload, [this] { OnBatchDownload(); });
+    Connect(kCmdCheckUpdates, [this] { OnCheckUpdates(); });
     Connect(kCmdConvert, [this] { OnConvert(); });
     Connect(kCmdMarketBreadth, [this] { OnMarketBreadth(); });
     Connect(kCmdIndex, [this] { OnIndex(); });
@@ -365,7 +370,7 @@ bool CMainFrame::IsAvailable(const CommandInfo& command) const {
 
 void CMainFrame::UpdateCommandStates() {
     for (const CommandInfo& command : kCommands)
-        Command(command.id)->setEnabled(command.built && IsAvailable(command));
+        Command(command.id)->setEnabled(IsAvailable(command));
     const std::pair<int, int> modes[] = {{CRightListView::LargeIcons, kCmdLargeIcons},
                                          {CRightListView::SmallIcons, kCmdSmallIcons},
                                          {CRightListView::List, kCmdList},
@@ -488,6 +493,40 @@ AnalyticsContext CMainFrame::MakeAnalyticsContext() {
         [this](const std::vector<std::string>& symbols) { list_->SelectSymbols(symbols); },
         [this] { list_->ReloadSecurityList(); },
         [this](const QString& topic) { OpenHelpTopic(topic); }};
+}
+
+void CMainFrame::OnBatchDownload() {
+    std::vector<ScanRoot> roots;
+    for (const VolumeRoot& root : roots_) {
+        const QStorageInfo volume(QString::fromStdString(root.path));
+        const qint64 used = volume.bytesTotal() - volume.bytesAvailable();
+        roots.push_back({root.path, used > 0 ? static_cast<std::uint64_t>(used) : 0});
+    }
+    DlgBatch dialog(doc_.GetPrompt(), services_.store, this, services_.playDownloadSignal, this);
+    (void)dialog.Scan(roots);
+    if (dialog.exec() != QDialog::Accepted) return;
+    batch_ = dialog.Table();
+    DlgDownloadHistQuotes download(MakeDownloadContext(), "", &batch_, this);
+    if (download.exec() != QDialog::Accepted || !download.Ran()) return;
+    if (services_.playDownloadSignal) services_.playDownloadSignal();
+    if (services_.finishAfterDownload && services_.finishAfterDownload()) return;
+    OnReport();
+}
+
+void CMainFrame::OnCheckUpdates() {
+    UpdatesDialog dialog(services_.http, services_.makerUrl, settings_.versionNumber,
+                         doc_.GetPrompt(), services_.openUrl, this);
+    dialog.exec();
+}
+
+void CMainFrame::RunStartupUpdateCheck() {
+    if (settings_.checkVersion == 0) return;
+    const LocalDateTime now = doc_.GetClock().Now();
+    if (!IsUpdateCheckDue(settings_.lastUpdate, settings_.checkPeriodicity, now)) return;
+    // Recorded before asking, whatever the answer, so a failing server is
+    // not asked at every start.
+    settings_.lastUpdate = std::to_string(now.YyyyMmDd());
+    OnCheckUpdates();
 }
 
 void CMainFrame::OnConvert() {

@@ -10,6 +10,7 @@
 
 #include "AnalyticsContext.h"
 #include "AppSettings.h"
+#include "BatchTable.h"
 #include "CCorvaneDoc.h"
 #include "CDownloader.h"
 #include "CLeftTreeView.h"
@@ -85,6 +86,11 @@ public:
     void OnProperties();
     void OnRename();
     void OnDownload();
+    // Scans the volumes for data directories and downloads the ticked ones.
+    void OnBatchDownload();
+    void OnCheckUpdates();
+    // At start-up, when the chosen period has passed since the last check.
+    void RunStartupUpdateCheck();
     void OnConvert();
     void OnMarketBreadth();
     void OnIndex();
@@ -152,6 +158,8 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QActionGroup* viewModes_ = nullptr;
     std::map<int, QAction*> commands_;
+    std::vector<VolumeRoot> roots_;
+    BatchTable batch_;
     bool ending_ = false;
     bool inTray_ = false;
 };

@@ -69,6 +69,7 @@ bool CorvaneApp::RunStartup() {
         mainFrame_->show();
     mainFrame_->setWindowTitle(QStringLiteral("Corvane"));
     mainFrame_->repaint();
+    mainFrame_->RunStartupUpdateCheck();
     return true;
 }
 

@@ -34,6 +34,8 @@ public:
     int Advance() { return SetPosition(position_ + step_); }
     int SetAdvance(int step);
     void SetMessage(const QString& text);
+    // The title shown, with the percentage, from the next change of percentage on.
+    void SetStoredTitle(const QString& title) { title_ = title; }
     void ResetProgress();
     void ShowProgress();
     void HideProgress();

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +21,7 @@
 #include "CMainFrame.h"
 #include "CurlHttpClient.h"
 #include "DataDirBuilder.h"
+#include "DlgBatch.h"
 #include "DlgBreadth.h"
 #include "DlgConvert.h"
 #include "DlgDownloadHistQuotes.h"
@@ -39,6 +41,7 @@
 #include "ServiceSettings.h"
 #include "SymbolDatabase.h"
 #include "TempDir.h"
+#include "UpdatesDialog.h"
 #include "UrlOpening.h"
 
 namespace corvane::test {
@@ -581,6 +584,64 @@ TEST_F(DownloadFlowTest, MarketBreadthDownloadsWhatIsMissingThenCalculates) {
     EXPECT_GT(ReadBars(data_, "#ADV").size(), 400u);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"MSFT", "AAPL", "IBM", "#ADV", "#DECL", "#UNCH",
                                                 "#HIGHS", "#LOWS"}));
+}
+
+TEST_F(DownloadFlowTest, BatchDownloadFindsTheDirectoriesAndDownloadsTheTickedOnes) {
+    GatewayProcess gateway(DemoDataDir(), {"--today", "20131108"});
+    ASSERT_TRUE(gateway.Running());
+    services_ = AllServicesAt(gateway.BaseUrl());
+    const fs::path volume = dir_ / "volume";
+    MakeDataDir(volume / "us", {{"MSFT", "MICROSOFT", 0}});
+    MakeDataDir(volume / "us" / "tech", {{"AAPL", "APPLE", 0}});
+    MakeDataDir(volume / "other", {{"MCD", "MCDONALDS", 0}});
+    CMainFrame& frame = Frame(data_);
+    // The volumes of this test: one folder standing for a mounted disk.
+    frame.Create({VolumeRoot{volume.string() + "/", "Local Disk", kHardDiskImage}},
+                 (volume / "us").string() + "/");
+    WithModal<DlgBatch>(
+        [&] { frame.Command(kCmdBatchDownload)->trigger(); },
+        [&](DlgBatch& batch) {
+            ASSERT_EQ(batch.List().count(), 3);
+            QListWidgetItem* other =
+                batch.List().findItems(QStringLiteral("other"), Qt::MatchExactly)[0];
+            QTest::mouseClick(batch.List().viewport(), Qt::LeftButton, {},
+                              batch.List().visualItemRect(other).center());
+            WhenModal<DlgDownloadHistQuotes>([&](DlgDownloadHistQuotes& download) {
+                EXPECT_FALSE(Child<QLineEdit>(download, "downloadSymbols").isEnabled());
+                WhenModal<DlgReport>([](DlgReport& report) { report.reject(); });
+                QTest::mouseClick(&Child<QPushButton>(download, "getQuotes"), Qt::LeftButton);
+            });
+            QTest::mouseClick(&Child<QPushButton>(batch, "okButton"), Qt::LeftButton);
+        });
+    EXPECT_GT(ReadBars(volume / "us", "MSFT").size(), 400u);
+    EXPECT_GT(ReadBars(volume / "us" / "tech", "AAPL").size(), 400u);
+    EXPECT_TRUE(ReadBars(volume / "other", "MCD").empty());  // unticked
+    EXPECT_EQ(signals_, 2);                                  // the scan's end and the download's
+}
+
+TEST_F(DownloadFlowTest, TheStartupUpdateCheckRunsOnceItsPeriodHasPassed) {
+    GatewayProcess gateway(DemoDataDir(), {"--latest-version", "108001"});
+    services_ = AllServicesAt(gateway.BaseUrl());  // the maker's server too
+    CMainFrame& frame = Frame(data_);
+    settings_.checkVersion = 1;
+    settings_.checkPeriodicity = 1;  // weekly
+    settings_.lastUpdate = "";       // never: counts from 20070101
+    bool shown = false;
+    WhenModal<UpdatesDialog>([&](UpdatesDialog& dialog) {
+        shown = true;
+        EXPECT_EQ(settings_.lastUpdate, "20131108");  // set before the dialog shows
+        EXPECT_EQ(dialog.ResultText(), QStringLiteral("Corvane version 1.08.001"));
+        dialog.reject();
+    });
+    frame.RunStartupUpdateCheck();
+    EXPECT_TRUE(shown);
+    // The same day again: not due; the pending watch would fail on a dialog.
+    frame.RunStartupUpdateCheck();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    settings_.checkVersion = 0;
+    settings_.lastUpdate = "20010101";
+    frame.RunStartupUpdateCheck();
+    EXPECT_EQ(settings_.lastUpdate, "20010101");
 }
 
 TEST_F(DownloadFlowTest, ConvertToAsciiFromTheMenuWritesTheSelectedSecurities) {
