@@ -41,9 +41,14 @@ std::int32_t ToLongDate(std::int32_t date) {
 }
 
 std::string DecodeText(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width) {
+    return std::string(TextField(bytes, offset, width));
+}
+
+std::string_view TextField(std::span<const std::uint8_t> bytes, std::size_t offset,
+                           std::size_t width) {
     const auto* begin = bytes.data() + offset;
     const auto* end = std::find(begin, begin + width, std::uint8_t{0});
-    return std::string(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(end - begin));
+    return {reinterpret_cast<const char*>(begin), static_cast<std::size_t>(end - begin)};
 }
 
 void EncodeText(std::span<std::uint8_t> bytes, std::size_t offset, std::size_t width,

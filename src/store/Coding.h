@@ -52,6 +52,9 @@ std::int32_t ToLongDate(std::int32_t date);
 
 // A text field: the text up to its first NUL, at most the field's width.
 std::string DecodeText(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width);
+// The same, viewed in place.
+std::string_view TextField(std::span<const std::uint8_t> bytes, std::size_t offset,
+                           std::size_t width);
 // Writes text cut to the field width, NUL-terminated and zero-filled when shorter.
 void EncodeText(std::span<std::uint8_t> bytes, std::size_t offset, std::size_t width,
                 std::string_view text);

@@ -362,6 +362,11 @@ bool DirectoryChange::TargetsOpen(std::string& problem) const {
     return true;
 }
 
+void DirectoryChange::Patch(const std::string& name, std::uint64_t offset,
+                            std::span<const std::uint8_t> bytes) {
+    steps_.push_back({"patch", name, std::to_string(offset) + " " + ToHex(bytes)});
+}
+
 void DirectoryChange::Move(const std::string& from, const std::string& to) {
     steps_.push_back({"move", from, to});
 }

@@ -89,6 +89,8 @@ public:
     // ranges that differ; an empty `before` creates it.
     void Rewrite(const std::string& name, std::span<const std::uint8_t> before,
                  std::span<const std::uint8_t> after);
+    // Writes `bytes` at `offset` of the file `name`.
+    void Patch(const std::string& name, std::uint64_t offset, std::span<const std::uint8_t> bytes);
     void Move(const std::string& from, const std::string& to);
     void Remove(const std::string& name);
     void RefreshDates(const std::string& priceFileName);

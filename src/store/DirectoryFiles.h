@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -18,6 +19,11 @@ std::string PriceFileName(std::uint32_t fileNumber, bool extended);
 // exists the path names it in upper case, the way the store creates files.
 std::filesystem::path FindFile(const std::filesystem::path& directory, const std::string& name);
 
+// Whether a file of that name exists in `directory` in any case of its
+// letters. A name of few letters has each spelling looked for, so that the
+// answer for a name that is not there costs no listing of the folder.
+bool ExistsInAnyCase(const std::filesystem::path& directory, const std::string& name);
+
 // The file's own name, without its folder.
 inline std::string NameOf(const std::filesystem::path& path) {
     return path.filename().string();
@@ -26,8 +32,9 @@ inline std::string NameOf(const std::filesystem::path& path) {
 // The text with its Latin-1 letters in upper case, as symbols and names are
 // stored; other bytes stay.
 std::string UpperCase(std::string text);
+char UpperCase(char c);
 
 // Comparison of two byte strings without regard to the case of their Latin-1 letters.
-bool EqualsNoCase(const std::string& a, const std::string& b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace corvane

@@ -126,18 +126,18 @@ SecurityRecord DecodeXmasterRecord(std::span<const std::uint8_t> record) {
     return security;
 }
 
+// Lookups compare the symbol fields in place: a writer searches them often.
 bool MasterSymbolMatches(std::span<const std::uint8_t> record, const std::string& symbol) {
-    std::string stored = DecodeText(record, m::kSymbol, m::kSymbolWidth);
-    stored = stored.substr(0, stored.find(' '));
-    return EqualsNoCase(stored, symbol);
+    const std::string_view stored = TextField(record, m::kSymbol, m::kSymbolWidth);
+    return EqualsNoCase(stored.substr(0, stored.find(' ')), symbol);
 }
 
 bool EmasterSymbolMatches(std::span<const std::uint8_t> record, const std::string& symbol) {
-    return EqualsNoCase(DecodeText(record, e::kSymbol, e::kSymbolWidth), symbol);
+    return EqualsNoCase(TextField(record, e::kSymbol, e::kSymbolWidth), symbol);
 }
 
 bool XmasterSymbolMatches(std::span<const std::uint8_t> record, const std::string& symbol) {
-    return EqualsNoCase(DecodeText(record, x::kSymbol, x::kSymbolWidth), symbol);
+    return EqualsNoCase(TextField(record, x::kSymbol, x::kSymbolWidth), symbol);
 }
 
 void SetMasterText(std::span<std::uint8_t> record, const std::string& symbol,

@@ -14,11 +14,14 @@ namespace m = layout::master;
 namespace e = layout::emaster;
 namespace x = layout::xmaster;
 
-// The whole file, opened for reading and writing so that a file the user made
-// read-only is refused before anything is changed; `why` says what failed.
+// The whole file, or its first `limit` bytes, opened for reading and writing
+// so that a file the user made read-only is refused before anything is
+// changed; `why` says what failed. `size` receives the file's size.
 std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& path,
                                                    NativeFile& file, bool readOnly,
-                                                   std::string& why) {
+                                                   std::string& why,
+                                                   std::uint64_t limit = UINT64_MAX,
+                                                   std::uint64_t* fileSize = nullptr) {
     const std::string name = path.filename().string();
     const char* access = readOnly ? " cannot be read: " : " cannot be read and written: ";
     const auto size = file.Open(path, readOnly ? NativeFile::Mode::Read : NativeFile::Mode::Update)
@@ -29,17 +32,19 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& 
         why = name + " is far too large to be an index file (" + std::to_string(*size) + " bytes)";
         return std::nullopt;
     }
-    if (size) bytes.resize(*size);
+    if (size) bytes.resize(static_cast<std::size_t>(std::min(*size, limit)));
     if (!size || !file.ReadAt(0, bytes)) {
         why = name + access + LastFileError();
         return std::nullopt;
     }
+    if (fileSize != nullptr) *fileSize = *size;
     return bytes;
 }
 
 }  // namespace
 
 void IndexImage::Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount) {
+    headerOnly_ = false;
     std::fill(header_.begin(), header_.end(), 0);
     std::copy_n(bytes.begin(), std::min(bytes.size(), header_.size()), header_.begin());
     const std::size_t body = bytes.size() > header_.size() ? bytes.size() - header_.size() : 0;
@@ -55,6 +60,15 @@ void IndexImage::Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount)
     const auto recordsEnd = recordsBegin + static_cast<long>(count * recordSize_);
     records_.assign(recordsBegin, recordsEnd);
     tail_.assign(recordsEnd, bytes.end());
+}
+
+void IndexImage::LoadHeader(std::vector<std::uint8_t> header, std::uint64_t fileSize,
+                            std::int64_t storedCount) {
+    Load(std::move(header), storedCount);
+    const std::uint64_t body = fileSize > header_.size() ? fileSize - header_.size() : 0;
+    presentRecords_ = static_cast<std::uint32_t>(body / recordSize_);
+    looseBytes_ = body % recordSize_;
+    headerOnly_ = true;
 }
 
 void IndexImage::CountAllRecords() {
@@ -79,7 +93,8 @@ std::vector<std::uint8_t> IndexImage::Bytes() const {
     return bytes;
 }
 
-Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep, bool readOnly) {
+Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep, bool readOnly,
+                      bool xmasterRecords) {
     IndexHandles opened;
     masterPath = FindFile(directory, kMasterName);
     emasterPath = FindFile(directory, kEmasterName);
@@ -90,24 +105,32 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
             return Result::Failed;
         }
     }
-    const auto masterBytes = ReadWhole(masterPath, opened.master, readOnly, problem_);
+    auto masterBytes = ReadWhole(masterPath, opened.master, readOnly, problem_);
     if (!masterBytes) return Result::Failed;
-    const auto emasterBytes = ReadWhole(emasterPath, opened.emaster, readOnly, problem_);
+    auto emasterBytes = ReadWhole(emasterPath, opened.emaster, readOnly, problem_);
     if (!emasterBytes) return Result::Failed;
     auto u16Count = [](const std::vector<std::uint8_t>& bytes) -> std::int64_t {
         return bytes.size() >= 2 ? DecodeU16(bytes, 0) : -1;
     };
-    master.Load(*masterBytes, u16Count(*masterBytes));
-    emaster.Load(*emasterBytes, u16Count(*emasterBytes));
+    const std::int64_t masterCount = u16Count(*masterBytes);
+    const std::int64_t emasterCount = u16Count(*emasterBytes);
+    master.Load(std::move(*masterBytes), masterCount);
+    emaster.Load(std::move(*emasterBytes), emasterCount);
     hasXmaster = PathExists(xmasterPath);
     if (hasXmaster) {
         // An XMASTER that is there but cannot be read must not pass for none:
         // the next add would create it anew over the entries it holds.
-        const auto xmasterBytes = ReadWhole(xmasterPath, opened.xmaster, readOnly, problem_);
+        std::uint64_t size = 0;
+        auto xmasterBytes =
+            ReadWhole(xmasterPath, opened.xmaster, readOnly, problem_,
+                      xmasterRecords ? UINT64_MAX : std::uint64_t{x::kHeaderSize}, &size);
         if (!xmasterBytes) return Result::Failed;
-        xmaster.Load(*xmasterBytes, xmasterBytes->size() >= x::kCount + 4
-                                        ? DecodeU32(*xmasterBytes, x::kCount)
-                                        : -1);
+        const std::int64_t count =
+            xmasterBytes->size() >= x::kCount + 4 ? DecodeU32(*xmasterBytes, x::kCount) : -1;
+        if (xmasterRecords)
+            xmaster.Load(std::move(*xmasterBytes), count);
+        else
+            xmaster.LoadHeader(std::move(*xmasterBytes), size, count);
     }
     StampCounts();
     if (keep != nullptr) *keep = std::move(opened);
@@ -117,7 +140,7 @@ Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep
 void IndexSet::StampCounts() {
     EncodeU16(master.Header(), m::kCount, static_cast<std::uint16_t>(master.Count()));
     EncodeU16(emaster.Header(), e::kCount, static_cast<std::uint16_t>(emaster.Count()));
-    if (hasXmaster) {
+    if (hasXmaster && !xmaster.HeaderOnly()) {
         EncodeU32(xmaster.Header(), x::kCountCopy, xmaster.Count());
         EncodeU32(xmaster.Header(), x::kCount, xmaster.Count());
     }

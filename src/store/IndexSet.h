@@ -23,6 +23,11 @@ public:
 
     // The stored count is trusted only as far as whole records are present.
     void Load(std::vector<std::uint8_t> bytes, std::int64_t storedCount);
+    // The header alone, of a file of `fileSize` bytes: the image counts what
+    // the file holds but has no records (Count() is 0).
+    void LoadHeader(std::vector<std::uint8_t> header, std::uint64_t fileSize,
+                    std::int64_t storedCount);
+    bool HeaderOnly() const { return headerOnly_; }
     std::uint32_t Count() const {
         return static_cast<std::uint32_t>(records_.size() / recordSize_);
     }
@@ -36,6 +41,8 @@ public:
     void CountAllRecords();
     // Whole records present after the header, counted or not.
     std::uint32_t RecordsPresent() const { return presentRecords_; }
+    // Nothing follows the records the header counts.
+    bool EndsWithRecords() const { return tail_.empty(); }
 
     std::span<std::uint8_t> Header() { return header_; }
     std::span<const std::uint8_t> Header() const { return header_; }
@@ -61,6 +68,7 @@ private:
     std::int64_t storedCount_ = 0;
     std::size_t looseBytes_ = 0;
     std::vector<std::uint8_t> rawHeader_;
+    bool headerOnly_ = false;
 };
 
 // Where an entry stands in the index files.
@@ -83,9 +91,10 @@ class IndexSet {
 public:
     // Fails, with a reason, when MASTER or EMASTER is missing or cannot be
     // read and written, or XMASTER exists but cannot be. With `keep` the
-    // files stay open in it; with `readOnly` they need only be readable.
+    // files stay open in it; with `readOnly` they need only be readable;
+    // without `xmasterRecords` only XMASTER's header is read.
     Result Load(const std::filesystem::path& directory, IndexHandles* keep = nullptr,
-                bool readOnly = false);
+                bool readOnly = false, bool xmasterRecords = true);
     const std::string& Problem() const { return problem_; }
 
     IndexImage master{layout::master::kHeaderSize, layout::master::kRecordSize};

@@ -1,8 +1,9 @@
 #include "StoreCheck.h"
 
 #include <algorithm>
-#include <map>
+#include <array>
 #include <set>
+#include <string_view>
 
 #include "Coding.h"
 #include "DirectoryChange.h"
@@ -71,26 +72,73 @@ void CheckLowInStep(const IndexSet& index, std::vector<std::string>& out) {
                       emaster + " " + std::to_string(index.emaster.Count()));
     const std::uint32_t both = std::min(index.master.Count(), index.emaster.Count());
     for (std::uint32_t i = 0; i < both; ++i) {
-        const SecurityRecord entry = DecodeEmasterRecord(index.emaster.Record(i));
+        const auto low = index.emaster.Record(i);
         const auto record = index.master.Record(i);
-        if (MasterSymbolMatches(record, entry.symbol) && record[m::kFileNumber] == entry.fileNumber)
-            continue;
-        std::string symbol = DecodeText(record, m::kSymbol, m::kSymbolWidth);
+        // MASTER's symbol by its lookup rule: up to the first NUL, then the first space.
+        std::string_view symbol = TextField(record, m::kSymbol, m::kSymbolWidth);
         symbol = symbol.substr(0, symbol.find(' '));
-        out.push_back(master + " record " + std::to_string(i + 1) + " (" + symbol + ", " +
-                      PriceFileName(record[m::kFileNumber], false) + ") differs from " + emaster +
-                      "'s (" + Label(entry) + ")");
+        if (record[m::kFileNumber] == DecodeU16(low, e::kFileNumber) &&
+            EqualsNoCase(symbol, TextField(low, e::kSymbol, e::kSymbolWidth)))
+            continue;
+        const SecurityRecord entry = DecodeEmasterRecord(low);
+        out.push_back(master + " record " + std::to_string(i + 1) + " (" + std::string(symbol) +
+                      ", " + PriceFileName(record[m::kFileNumber], false) + ") differs from " +
+                      emaster + "'s (" + Label(entry) + ")");
     }
 }
 
+// Entries that share a price file or a symbol (without regard to case), each
+// named against the first entry in store order that has it. Keys are sorted
+// rather than kept in a map: a writer checks this on every open.
 void CheckShared(const IndexSet& index, std::vector<std::string>& out) {
-    std::map<std::string, std::string> byFile, bySymbol;
-    for (const auto& [place, entry] : index.Entries()) {
-        const std::string file = UpperCase(entry.PriceFileName());
-        if (const auto [at, added] = byFile.emplace(file, entry.symbol); !added)
-            out.push_back(at->second + " and " + entry.symbol + " share the price file " + file);
-        if (const auto [at, added] = bySymbol.emplace(UpperCase(entry.symbol), file); !added)
-            out.push_back(entry.symbol + " is listed twice (" + at->second + ", " + file + ")");
+    struct Entry {
+        std::string_view symbol;
+        std::uint32_t file;  // file number, and 1 << 16 for an extended entry
+    };
+    std::vector<Entry> entries;
+    entries.reserve(index.emaster.Count() + (index.hasXmaster ? index.xmaster.Count() : 0));
+    for (std::uint32_t i = 0; i < index.emaster.Count(); ++i) {
+        const auto record = index.emaster.Record(i);
+        entries.push_back(
+            {TextField(record, e::kSymbol, e::kSymbolWidth), DecodeU16(record, e::kFileNumber)});
+    }
+    for (std::uint32_t i = 0; index.hasXmaster && i < index.xmaster.Count(); ++i) {
+        const auto record = index.xmaster.Record(i);
+        entries.push_back({TextField(record, x::kSymbol, x::kSymbolWidth),
+                           DecodeU16(record, x::kFileNumber) | 1u << 16});
+    }
+    // For each entry, the first entry with its key, or itself.
+    auto firstOfKey = [&](const auto& keyOf) {
+        std::vector<std::pair<decltype(keyOf(entries[0])), std::size_t>> keys;
+        keys.reserve(entries.size());
+        for (std::size_t k = 0; k < entries.size(); ++k) keys.emplace_back(keyOf(entries[k]), k);
+        std::sort(keys.begin(), keys.end());
+        std::vector<std::size_t> first(entries.size());
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            first[keys[k].second] = k > 0 && keys[k].first == keys[k - 1].first
+                                        ? first[keys[k - 1].second]
+                                        : keys[k].second;
+        return first;
+    };
+    if (entries.empty()) return;
+    const auto firstOfFile = firstOfKey([](const Entry& entry) { return entry.file; });
+    const auto firstOfSymbol = firstOfKey([](const Entry& entry) {
+        std::array<char, 16> folded{};  // symbols have 14 bytes at most
+        std::transform(entry.symbol.begin(), entry.symbol.end(), folded.begin(),
+                       [](char c) { return UpperCase(c); });
+        return folded;
+    });
+    auto fileName = [](const Entry& entry) {
+        return PriceFileName(entry.file & 0xFFFF, entry.file >> 16 != 0);
+    };
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const Entry& entry = entries[k];
+        if (firstOfFile[k] != k)
+            out.push_back(std::string(entries[firstOfFile[k]].symbol) + " and " +
+                          std::string(entry.symbol) + " share the price file " + fileName(entry));
+        if (firstOfSymbol[k] != k)
+            out.push_back(std::string(entry.symbol) + " is listed twice (" +
+                          fileName(entries[firstOfSymbol[k]]) + ", " + fileName(entry) + ")");
     }
 }
 

@@ -5,6 +5,7 @@
 #include "Coding.h"
 #include "DirectoryChange.h"
 #include "DirectoryFiles.h"
+#include "IndexLookup.h"
 #include "NativeFile.h"
 #include "StoreCheck.h"
 #include "StoreMessages.h"
@@ -45,6 +46,16 @@ StoreWriter::~StoreWriter() {
 }
 
 Result StoreWriter::Open(const std::filesystem::path& directory, std::chrono::milliseconds wait) {
+    return OpenIndex(directory, wait, nullptr);
+}
+
+Result StoreWriter::OpenKnown(const std::filesystem::path& directory, const EntryTable& positions,
+                              std::chrono::milliseconds wait) {
+    return OpenIndex(directory, wait, &positions);
+}
+
+Result StoreWriter::OpenIndex(const std::filesystem::path& directory,
+                              std::chrono::milliseconds wait, const EntryTable* positions) {
     Close();
     directory_ = directory;
     openFailure_ = OpenFailure::None;
@@ -57,7 +68,10 @@ Result StoreWriter::Open(const std::filesystem::path& directory, std::chrono::mi
     if (FinishInterruptedChange(directory, problem) != Result::Ok)
         return FailOpen(OpenFailure::Damaged,
                         "an interrupted change cannot be finished: " + problem);
-    if (index_.Load(directory, &handles_) != Result::Ok) {
+    lookup_.reset();
+    positions_ = positions;
+    wholeIndex_ = positions == nullptr;
+    if (index_.Load(directory, &handles_, false, wholeIndex_) != Result::Ok) {
         const bool masterThere = PathExists(index_.masterPath);
         const bool emasterThere = PathExists(index_.emasterPath);
         if (!masterThere && !emasterThere) return FailOpen(OpenFailure::NotDataDirectory, "");
@@ -110,6 +124,10 @@ void StoreWriter::Close() {
     if (priceFile_.IsOpen()) (void)ClosePriceFile();
     open_ = false;
     index_ = IndexSet{};
+    lookup_.reset();
+    known_.reset();
+    positions_ = nullptr;
+    wholeIndex_ = true;
     handles_ = IndexHandles{};
     lock_.Release();
 }
@@ -175,39 +193,110 @@ Result StoreWriter::AddSecurityWithDates(const std::string& symbol, const std::s
                                          std::int32_t lastDate, std::filesystem::path& outPath) {
     if (!open_) return Fail("the directory is not open");
     if (priceFile_.IsOpen()) return Fail("a price file is still open");
+    if (RequireWholeIndex() != Result::Ok) return Result::Failed;
     // Two entries with one symbol would hide the second from every lookup.
-    if (index_.FindSymbol(symbol)) return Fail(kSecurityExists + symbol);
+    if (Lookup().FindSymbol(symbol)) return Fail(kSecurityExists + symbol);
     const std::optional<Slot> slot = ChooseSlot();
     if (!slot) return Fail("no file number is free for " + symbol);
 
-    IndexSet index = index_;
-    NewEntry entry{symbol, name, periodicity, slot->fileNumber, firstDate, lastDate};
-    if (slot->extended) {
-        entry.firstDate = ToLongDate(firstDate);
-        entry.lastDate = ToLongDate(lastDate);
-        if (!index.hasXmaster) {
-            index.hasXmaster = true;
-            index.xmaster.Load(NewXmasterHeader(), 0);
-        }
-        AddExtendedEntry(index, entry);
-    } else {
-        auto shortDate = [](std::int32_t date) {
-            return date > 19'000'000 ? TruncateToInt(ToShortDate(date)) : date;
-        };
-        entry.firstDate = shortDate(firstDate);
-        entry.lastDate = shortDate(lastDate);
-        AddLowEntry(index, entry, slot->raisesHighest);
-    }
     // The price file is put in place first, so no index record ever names a
     // missing file.
     const std::string priceName = PriceFileName(slot->fileNumber, slot->extended);
     DirectoryChange change(directory_);
     if (change.Stage(priceName, EmptyPriceFile()) != Result::Ok)
         return Fail("cannot create " + priceName + ": " + LastFileError());
-    StageIndexFiles(change, index, !slot->extended, slot->extended);
-    if (CommitIndex(change) != Result::Ok) return Result::Failed;
+    NewEntry entry{symbol, name, periodicity, slot->fileNumber, firstDate, lastDate};
+    const Result added =
+        slot->extended ? AddExtendedEntry(change, entry) : AddLowEntry(change, entry, *slot);
+    if (added != Result::Ok) return Result::Failed;
     outPath = directory_ / priceName;
     return Result::Ok;
+}
+
+// The new records are appended after those the files count, and the writer's
+// images take them in once the change is on the disk: nothing of the index is
+// copied or read again, so an add costs the same in a directory of any size.
+Result StoreWriter::AddLowEntry(DirectoryChange& change, NewEntry entry, const Slot& slot) {
+    auto shortDate = [](std::int32_t date) {
+        return date > 19'000'000 ? TruncateToInt(ToShortDate(date)) : date;
+    };
+    entry.firstDate = shortDate(entry.firstDate);
+    entry.lastDate = shortDate(entry.lastDate);
+    const MasterRecord masterRecord = BuildMasterRecord(entry);
+    const EmasterRecord emasterRecord = BuildEmasterRecord(entry);
+    std::vector<std::uint8_t> masterHeader(index_.master.Header().begin(),
+                                           index_.master.Header().end());
+    std::vector<std::uint8_t> emasterHeader(index_.emaster.Header().begin(),
+                                            index_.emaster.Header().end());
+    EncodeU16(masterHeader, m::kCount, static_cast<std::uint16_t>(index_.master.Count() + 1));
+    EncodeU16(emasterHeader, e::kCount, static_cast<std::uint16_t>(index_.emaster.Count() + 1));
+    if (slot.raisesHighest) {
+        EncodeU16(masterHeader, m::kHighestNumber, entry.fileNumber);
+        EncodeU16(emasterHeader, e::kHighestNumber, entry.fileNumber);
+    }
+    // EMASTER leads, as readers go by it.
+    StageAppend(change, index_.emaster, index_.emasterPath, emasterHeader, emasterRecord);
+    StageAppend(change, index_.master, index_.masterPath, masterHeader, masterRecord);
+    if (CommitIndex(change, false) != Result::Ok) return Result::Failed;
+    TakeAppended(index_.master, masterHeader, masterRecord);
+    TakeAppended(index_.emaster, emasterHeader, emasterRecord);
+    if (lookup_)
+        lookup_->AddLow(index_.master.Count() - 1, masterRecord, index_.emaster.Count() - 1,
+                        emasterRecord);
+    return Result::Ok;
+}
+
+Result StoreWriter::AddExtendedEntry(DirectoryChange& change, NewEntry entry) {
+    entry.firstDate = ToLongDate(entry.firstDate);
+    entry.lastDate = ToLongDate(entry.lastDate);
+    const XmasterRecord record = BuildXmasterRecord(entry);
+    const bool created = !index_.hasXmaster;
+    std::vector<std::uint8_t> header =
+        created ? NewXmasterHeader()
+                : std::vector<std::uint8_t>(index_.xmaster.Header().begin(),
+                                            index_.xmaster.Header().end());
+    const std::uint32_t count = (created ? 0 : index_.xmaster.Count()) + 1;
+    EncodeU32(header, x::kCountCopy, count);
+    EncodeU32(header, x::kCount, count);
+    EncodeU32(header, x::kNextNumber, entry.fileNumber + 1u);
+    if (created) {
+        std::vector<std::uint8_t> bytes = header;
+        bytes.insert(bytes.end(), record.begin(), record.end());
+        change.Rewrite(NameOf(index_.xmasterPath), {}, bytes);
+        // The new file is opened with the others, as Open would.
+        return CommitIndex(change, true);
+    }
+    StageAppend(change, index_.xmaster, index_.xmasterPath, header, record);
+    if (CommitIndex(change, false) != Result::Ok) return Result::Failed;
+    TakeAppended(index_.xmaster, header, record);
+    if (lookup_) lookup_->AddExtended(index_.xmaster.Count() - 1, record);
+    return Result::Ok;
+}
+
+// The header and the record are patched in where nothing follows the records
+// the file counts, as in any directory a writer opens (its checks refuse
+// uncounted records); otherwise the file is rewritten from the header on.
+void StoreWriter::StageAppend(DirectoryChange& change, const IndexImage& image,
+                              const std::filesystem::path& path,
+                              std::span<const std::uint8_t> header,
+                              std::span<const std::uint8_t> record) const {
+    const std::string name = NameOf(path);
+    if (!image.EndsWithRecords()) {
+        IndexImage after = image;
+        std::copy(header.begin(), header.end(), after.Header().begin());
+        after.Append(record);
+        change.Rewrite(name, image.Bytes(), after.Bytes());
+        return;
+    }
+    change.Rewrite(name, image.Header(), header);
+    change.Patch(name, image.OffsetOf(image.Count()), record);
+}
+
+void StoreWriter::TakeAppended(IndexImage& image, std::span<const std::uint8_t> header,
+                               std::span<const std::uint8_t> record) {
+    std::copy(header.begin(), header.end(), image.Header().begin());
+    image.Append(record);
+    index_.StampCounts();
 }
 
 std::optional<StoreWriter::Slot> StoreWriter::ChooseSlot() const {
@@ -233,33 +322,8 @@ std::optional<StoreWriter::Slot> StoreWriter::ChooseSlot() const {
 // A number is free when no entry holds it and no file of that name exists:
 // a file left by another program or a lost entry is never overwritten.
 bool StoreWriter::NumberTaken(std::uint16_t number, bool extended) const {
-    if (PathExists(FindFile(directory_, PriceFileName(number, extended)))) return true;
-    if (extended) {
-        for (std::uint32_t i = 0; i < index_.xmaster.Count(); ++i)
-            if (DecodeU16(index_.xmaster.Record(i), x::kFileNumber) == number) return true;
-        return false;
-    }
-    for (std::uint32_t i = 0; i < index_.master.Count(); ++i)
-        if (index_.master.Record(i)[m::kFileNumber] == number) return true;
-    for (std::uint32_t i = 0; i < index_.emaster.Count(); ++i)
-        if (DecodeU16(index_.emaster.Record(i), e::kFileNumber) == number) return true;
-    return false;
-}
-
-void StoreWriter::AddLowEntry(IndexSet& index, const NewEntry& entry, bool raisesHighest) const {
-    index.master.Append(BuildMasterRecord(entry));
-    index.emaster.Append(BuildEmasterRecord(entry));
-    if (raisesHighest) {
-        EncodeU16(index.master.Header(), m::kHighestNumber, entry.fileNumber);
-        EncodeU16(index.emaster.Header(), e::kHighestNumber, entry.fileNumber);
-    }
-    index.StampCounts();
-}
-
-void StoreWriter::AddExtendedEntry(IndexSet& index, const NewEntry& entry) const {
-    index.xmaster.Append(BuildXmasterRecord(entry));
-    EncodeU32(index.xmaster.Header(), x::kNextNumber, entry.fileNumber + 1u);
-    index.StampCounts();
+    return Lookup().NumberHeld(number, extended) ||
+           ExistsInAnyCase(directory_, PriceFileName(number, extended));
 }
 
 // The index files the change rewrites, by patches in place; EMASTER leads,
@@ -281,12 +345,18 @@ void StoreWriter::StageIndexFiles(DirectoryChange& change, const IndexSet& index
 }
 
 // Index changes touch more than one file, so their record and their steps
-// are put on the disk. The index is read again afterwards, as it now is.
-Result StoreWriter::CommitIndex(DirectoryChange& change) {
+// are put on the disk. The index is read again afterwards, as it now is,
+// unless the change went through and the caller takes it into the images.
+Result StoreWriter::CommitIndex(DirectoryChange& change, bool reload) {
     std::string problem;
     const Result result = change.Commit(problem, RefreshFromDisk(), true);
-    ReloadIndex();
+    if (reload || result != Result::Ok) ReloadIndex();
     return result == Result::Ok ? Result::Ok : Fail(problem);
+}
+
+const IndexLookup& StoreWriter::Lookup() const {
+    if (!lookup_) lookup_.emplace(index_);
+    return *lookup_;
 }
 
 std::function<bool(const std::string&)> StoreWriter::RefreshFromDisk() const {
@@ -299,10 +369,11 @@ Result StoreWriter::RenameSecurity(const std::string& currentSymbol, const std::
                                    const std::string& newSymbol) {
     if (!open_) return Fail("the directory is not open");
     if (priceFile_.IsOpen()) return Fail("a price file is still open");
+    if (RequireWholeIndex() != Result::Ok) return Result::Failed;
     // Two entries with one symbol would hide the second from every lookup.
-    if (!EqualsNoCase(currentSymbol, newSymbol) && index_.FindSymbol(newSymbol))
+    if (!EqualsNoCase(currentSymbol, newSymbol) && Lookup().FindSymbol(newSymbol))
         return Refuse(kSecurityExists + newSymbol);
-    const auto place = index_.FindSymbol(currentSymbol);
+    const auto place = Lookup().FindSymbol(currentSymbol);
     if (!place) return NotFound(currentSymbol);
     IndexSet index = index_;
     if (place->extended) {
@@ -320,21 +391,33 @@ Result StoreWriter::UpdateSecurityInfo(const std::string& symbol, std::int32_t f
                                        std::int32_t lastDate, char periodicity) {
     if (!open_) return Fail("the directory is not open");
     if (priceFile_.IsOpen()) return Fail("a price file is still open");
-    const auto place = index_.FindSymbol(symbol);
-    if (!place) return NotFound(symbol);
-    IndexSet index = index_;
-    index.SetInfo(*place, firstDate, lastDate, periodicity);
-    if (index.EntryBytes(*place) == index_.EntryBytes(*place))
-        return Result::Ok;  // the entry says this already
+    const auto place = FindEntry(symbol);
+    if (!place) return open_ ? NotFound(symbol) : Result::Failed;
+    const std::vector<std::uint8_t> before = EntryBytesAt(*place);
+    SetEntryInfo(*place, firstDate, lastDate, periodicity);
+    if (EntryBytesAt(*place) == before) return Result::Ok;  // the entry says this already
+    // Only the entry's own records change; EMASTER leads, as readers go by it.
     DirectoryChange change(directory_);
-    StageIndexFiles(change, index, !place->extended, place->extended);
-    return CommitIndex(change);
+    if (place->extended) {
+        change.Patch(NameOf(index_.xmasterPath), XmasterOffset(place->index),
+                     IsKnown(*place) ? std::span<const std::uint8_t>(known_->record)
+                                     : index_.xmaster.Record(place->index));
+    } else {
+        change.Patch(NameOf(index_.emasterPath), index_.emaster.OffsetOf(place->index),
+                     index_.emaster.Record(place->index));
+        if (place->master)
+            change.Patch(NameOf(index_.masterPath), index_.master.OffsetOf(*place->master),
+                         index_.master.Record(*place->master));
+    }
+    // A change that fails reads the index again, dropping the new dates.
+    return CommitIndex(change, false);
 }
 
 Result StoreWriter::DeleteSecurity(const std::string& symbol) {
     if (!open_) return Fail("the directory is not open");
     if (priceFile_.IsOpen()) return Fail("a price file is still open");
-    const auto place = index_.FindSymbol(symbol);
+    if (RequireWholeIndex() != Result::Ok) return Result::Failed;
+    const auto place = Lookup().FindSymbol(symbol);
     if (!place) return NotFound(symbol);
     const SecurityRecord entry = index_.Entry(*place);
     IndexSet index = index_;
@@ -406,7 +489,8 @@ Result StoreWriter::CopyPriceFileFrom(const std::string& symbol,
                                       const std::filesystem::path& source) {
     if (!open_) return Fail("the directory is not open");
     if (priceFile_.IsOpen()) return Fail("a price file is still open");
-    const auto place = index_.FindSymbol(symbol);
+    if (RequireWholeIndex() != Result::Ok) return Result::Failed;
+    const auto place = Lookup().FindSymbol(symbol);
     if (!place) return NotFound(symbol);
     NativeFile file;
     std::optional<std::uint64_t> size;
@@ -433,7 +517,7 @@ Result StoreWriter::OpenPriceFileForWrite(const std::string& symbol, bool create
     // The file still open is finished first; its failure is this call's.
     if (priceFile_.IsOpen() && ClosePriceFile() != Result::Ok) return Result::Failed;
     if (!open_) return Fail("the directory is not open");
-    const auto place = index_.FindSymbol(symbol);
+    const auto place = FindEntry(symbol);
     if (!place) return Result::Failed;
     priceFileName_ = PriceFileOf(*place);
     const std::filesystem::path path = directory_ / priceFileName_;
@@ -462,7 +546,70 @@ Result StoreWriter::OpenPriceFileForWrite(const std::string& symbol, bool create
 }
 
 std::string StoreWriter::PriceFileOf(const EntryPlace& place) const {
-    return NameOf(FindFile(directory_, index_.Entry(place).PriceFileName()));
+    return NameOf(FindFile(directory_, EntryAt(place).PriceFileName()));
+}
+
+bool StoreWriter::IsKnown(const EntryPlace& place) const {
+    return place.extended && known_ && known_->index == place.index;
+}
+
+SecurityRecord StoreWriter::EntryAt(const EntryPlace& place) const {
+    return IsKnown(place) ? DecodeXmasterRecord(known_->record) : index_.Entry(place);
+}
+
+std::vector<std::uint8_t> StoreWriter::EntryBytesAt(const EntryPlace& place) const {
+    if (IsKnown(place)) return {known_->record.begin(), known_->record.end()};
+    return index_.EntryBytes(place);
+}
+
+void StoreWriter::SetEntryInfo(const EntryPlace& place, std::int32_t first, std::int32_t last,
+                               char periodicity) {
+    if (IsKnown(place))
+        SetXmasterInfo(known_->record, first, last, periodicity);
+    else
+        index_.SetInfo(place, first, last, periodicity);
+}
+
+std::uint64_t StoreWriter::XmasterOffset(std::uint32_t index) {
+    return x::kHeaderSize + static_cast<std::uint64_t>(index) * x::kRecordSize;
+}
+
+// In a light open an extended entry is taken from the known positions, its
+// record read on its own and checked to hold the symbol; whatever they do
+// not place is looked up in the whole index, read and checked then.
+std::optional<EntryPlace> StoreWriter::FindEntry(const std::string& symbol) {
+    if (wholeIndex_) return Lookup().FindSymbol(symbol);
+    // The low files are read whole; one search of them costs less than a lookup table.
+    if (const auto low = index_.FindSymbol(symbol)) return low;
+    if (known_ && XmasterSymbolMatches(known_->record, symbol))
+        return EntryPlace{std::nullopt, known_->index, true};
+    const auto position = positions_->FindNoCase(symbol);
+    const auto low = static_cast<int>(index_.emaster.Count());
+    const std::int64_t stored = index_.xmaster.StoredCount();
+    const std::int64_t present = index_.xmaster.RecordsPresent();
+    const std::int64_t extended = stored < 0 || stored > present ? present : stored;
+    if (index_.hasXmaster && position && *position >= low && *position - low < extended) {
+        const auto index = static_cast<std::uint32_t>(*position - low);
+        XmasterRecord record{};
+        if (handles_.xmaster.ReadAt(XmasterOffset(index), record) &&
+            XmasterSymbolMatches(record, symbol)) {
+            known_ = KnownEntry{index, record};
+            return EntryPlace{std::nullopt, index, true};
+        }
+    }
+    if (RequireWholeIndex() != Result::Ok) return std::nullopt;
+    return Lookup().FindSymbol(symbol);
+}
+
+Result StoreWriter::RequireWholeIndex() {
+    if (wholeIndex_) return Result::Ok;
+    ReloadIndex();
+    if (!open_) return Fail("the index files cannot be read again");
+    if (const auto damage = Damage()) {
+        open_ = false;
+        return Fail("the directory is damaged: " + *damage);
+    }
+    return Result::Ok;
 }
 
 Result StoreWriter::ClosePriceFile() {
@@ -514,9 +661,19 @@ Result StoreWriter::FinishPriceFile() {
 // The entry's dates, in memory and in place in its index records.
 bool StoreWriter::WriteEntryDates(const std::string& priceFileName, std::int32_t first,
                                   std::int32_t last) {
-    const auto place = index_.FindPriceFile(priceFileName);
+    std::optional<EntryPlace> place;
+    if (known_ && EqualsNoCase(DecodeXmasterRecord(known_->record).PriceFileName(), priceFileName))
+        place = EntryPlace{std::nullopt, known_->index, true};
+    else if (wholeIndex_)
+        place = Lookup().FindPriceFile(priceFileName);
+    else if (!(place = index_.FindPriceFile(priceFileName))) {
+        if (RequireWholeIndex() != Result::Ok) return false;
+        place = Lookup().FindPriceFile(priceFileName);
+    }
     if (!place) return true;  // the entry has gone
-    index_.SetInfo(*place, first, last, index_.Entry(*place).periodicity);
+    SetEntryInfo(*place, first, last, EntryAt(*place).periodicity);
+    if (IsKnown(*place))
+        return handles_.xmaster.WriteAt(XmasterOffset(place->index), known_->record);
     return index_.WriteEntry(*place, handles_);
 }
 
@@ -557,6 +714,9 @@ Result StoreWriter::BeginPriceChange() {
 // intent record left behind must be finished by the next Open before this
 // writer may change anything again, or a new change would overwrite it.
 void StoreWriter::ReloadIndex() {
+    lookup_.reset();
+    known_.reset();
+    wholeIndex_ = true;
     if (HasInterruptedChange(directory_) || index_.Load(directory_, &handles_) != Result::Ok)
         open_ = false;
 }

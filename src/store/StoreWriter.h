@@ -11,6 +11,8 @@
 #include "Clock.h"
 #include "DirectoryChange.h"
 #include "DirectoryLock.h"
+#include "EntryTable.h"
+#include "IndexLookup.h"
 #include "IndexRecords.h"
 #include "IndexSet.h"
 #include "PriceBar.h"
@@ -50,6 +52,17 @@ public:
     // index files contradict each other in a way a change would make worse.
     Result Open(const std::filesystem::path& directory,
                 std::chrono::milliseconds wait = std::chrono::milliseconds(0));
+    // Opens as Open does for a run that changes known securities one after
+    // another: of XMASTER only the header is read, and the extended entries
+    // the operations name are found at their store positions in `positions`
+    // (built by a reader in the same run, and kept by the caller while the
+    // writer is open), each record read on its own and checked to hold the
+    // symbol. The low files and the headers are checked as Open checks
+    // them; the rest of XMASTER is read and checked as soon as an operation
+    // needs it: adding, renaming, deleting, or a symbol `positions` does not
+    // place where it is.
+    Result OpenKnown(const std::filesystem::path& directory, const EntryTable& positions,
+                     std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     void Close();
     OpenFailure GetOpenFailure() const { return openFailure_; }
     // The text to show for a failed Open, naming the directory.
@@ -110,17 +123,42 @@ private:
         bool raisesHighest;  // a low number above every one assigned so far
     };
 
+    // In a light open: the one extended entry in hand, read on its own.
+    struct KnownEntry {
+        std::uint32_t index;
+        XmasterRecord record;
+    };
+
+    Result OpenIndex(const std::filesystem::path& directory, std::chrono::milliseconds wait,
+                     const EntryTable* positions);
     Result FailOpen(OpenFailure failure, std::string problem);
     std::optional<std::string> Damage() const;
     std::optional<Slot> ChooseSlot() const;
     bool NumberTaken(std::uint16_t number, bool extended) const;
     std::int32_t TwoYearsAgo() const;
-    void AddLowEntry(IndexSet& index, const NewEntry& entry, bool raisesHighest) const;
-    void AddExtendedEntry(IndexSet& index, const NewEntry& entry) const;
+    Result AddLowEntry(DirectoryChange& change, NewEntry entry, const Slot& slot);
+    Result AddExtendedEntry(DirectoryChange& change, NewEntry entry);
+    void StageAppend(DirectoryChange& change, const IndexImage& image,
+                     const std::filesystem::path& path, std::span<const std::uint8_t> header,
+                     std::span<const std::uint8_t> record) const;
+    void TakeAppended(IndexImage& image, std::span<const std::uint8_t> header,
+                      std::span<const std::uint8_t> record);
     void MoveFirstExtendedInto(IndexSet& index, std::uint16_t fileNumber) const;
     void StageIndexFiles(DirectoryChange& change, const IndexSet& index, bool lowFiles,
                          bool xmasterFile) const;
-    Result CommitIndex(DirectoryChange& change);
+    Result CommitIndex(DirectoryChange& change, bool reload = true);
+    // Symbols, price files and file numbers of index_, built when first asked.
+    const IndexLookup& Lookup() const;
+    std::optional<EntryPlace> FindEntry(const std::string& symbol);
+    // Reads and checks the whole index when a light open has not.
+    Result RequireWholeIndex();
+    // An entry's records, from the images or from the known entry.
+    bool IsKnown(const EntryPlace& place) const;
+    SecurityRecord EntryAt(const EntryPlace& place) const;
+    std::vector<std::uint8_t> EntryBytesAt(const EntryPlace& place) const;
+    void SetEntryInfo(const EntryPlace& place, std::int32_t first, std::int32_t last,
+                      char periodicity);
+    static std::uint64_t XmasterOffset(std::uint32_t index);
     std::function<bool(const std::string&)> RefreshFromDisk() const;
     bool WriteEntryDates(const std::string& priceFileName, std::int32_t first, std::int32_t last);
     Result Fail(const std::string& what);
@@ -137,6 +175,10 @@ private:
     DirectoryLock lock_;
     bool open_ = false;
     IndexSet index_;
+    mutable std::optional<IndexLookup> lookup_;
+    bool wholeIndex_ = true;                 // every XMASTER record read and checked
+    const EntryTable* positions_ = nullptr;  // of a light open
+    std::optional<KnownEntry> known_;
     IndexHandles handles_;  // the index files, open for writing records in place
     OpenFailure openFailure_ = OpenFailure::None;
     std::string failure_;

@@ -27,6 +27,7 @@ struct Operation {
     bool rebuild = false;                // target's bars replaced whole
     std::vector<std::string> goneAfter;  // securities the change removes
     std::function<Result(StoreWriter&)> run;
+    bool known = false;  // opened with the store positions a reader read before
 };
 
 void PrintTo(const Operation& operation, std::ostream* out) {
@@ -113,6 +114,20 @@ const std::vector<Operation>& Operations() {
          false,
          {},
          [](StoreWriter& w) { return Update(w, "X1"); }},
+        {"update extended at a known position",
+         "full",
+         "X1",
+         false,
+         {},
+         [](StoreWriter& w) { return Update(w, "X1"); },
+         true},
+        {"rebuild extended at a known position",
+         "full",
+         "X2",
+         true,
+         {},
+         [](StoreWriter& w) { return Rebuild(w, "X2"); },
+         true},
     };
     return operations;
 }
@@ -143,9 +158,21 @@ protected:
         return dir;
     }
 
+    // Where a reader finds the entries, for a writer that opens with them.
+    EntryTable Positions(const fs::path& dir) {
+        StoreReader reader(prompt_);
+        if (reader.Open(dir) != Result::Ok) return {};
+        return EntryTable(reader.ReadAllEntries());
+    }
+
     Result RunOnce(const fs::path& dir, const Operation& op) {
+        const EntryTable positions = Positions(dir);
+        return RunOnce(dir, op, positions);
+    }
+    Result RunOnce(const fs::path& dir, const Operation& op, const EntryTable& positions) {
         StoreWriter writer(prompt_, clock_);
-        if (writer.Open(dir) != Result::Ok) return Result::Failed;
+        const Result opened = op.known ? writer.OpenKnown(dir, positions) : writer.Open(dir);
+        if (opened != Result::Ok) return Result::Failed;
         const Result result = op.run(writer);
         writer.Close();
         return result;
@@ -206,8 +233,9 @@ TEST_P(CrashSafetyTest, EveryFileOperationCanFailOrStopTheProcess) {
                 "file operation " + std::to_string(at);
             const fs::path dir = Fresh(op, "run");
             const BarRecords before = ReadAllBars(dir);
+            const EntryTable positions = Positions(dir);
             ArmFileFaults({kind, at, 0, ""});
-            const Result result = RunOnce(dir, op);
+            const Result result = RunOnce(dir, op, positions);
             const bool hit = FileFaultHit();
             DisarmFileFaults();
 

@@ -1,9 +1,12 @@
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "Coding.h"
+#include "EntryTable.h"
 #include "StoreFixture.h"
 
 namespace corvane::test {
@@ -436,12 +439,171 @@ TEST_F(StoreWriterTest, AppendingManyLeavesOutOnlyWhatCannotBeStored) {
 TEST_F(StoreWriterTest, AFileInTheWayOfTheNextNumberIsPassedOver) {
     CreateAndOpen();
     AddSecurities(1);
-    std::filesystem::create_directory(PathOf("F2.DAT"));  // left by another program
+    // Left by other programs, in any case.
+    std::filesystem::create_directory(PathOf("F2.DAT"));
+    WriteBytes(PathOf("f3.dat"), {1});
+    WriteBytes(PathOf("F4.dAt"), {1});
     ASSERT_EQ(writer_.AddSecurity("S2", "Two", 'D'), Result::Ok);
-    writer_.Close();
     EXPECT_TRUE(std::filesystem::is_directory(PathOf("F2.DAT")));
-    EXPECT_EQ(Entries().back().PriceFileName(), "F3.DAT");
-    EXPECT_EQ(U16At("MASTER", 2), 3);
+    EXPECT_EQ(Bytes("f3.dat"), std::vector<std::uint8_t>{1});
+    for (const char* name : {"F2.DAT", "f3.dat", "F4.dAt"}) std::filesystem::remove(PathOf(name));
+    AddSecurities(253, "T");  // up to 255, then 2 to 4
+    WriteBytes(PathOf("f256.Mwd"), {1});
+    ASSERT_EQ(writer_.AddSecurity("X", "Extended", 'D'), Result::Ok);
+    writer_.Close();
+    const auto entries = Entries();
+    ASSERT_EQ(entries.size(), 256u);
+    EXPECT_EQ(entries[1].PriceFileName(), "F5.DAT");
+    EXPECT_EQ(entries[254].PriceFileName(), "F4.DAT");
+    EXPECT_EQ(entries.back().PriceFileName(), "F257.MWD");
+    EXPECT_EQ(Bytes("f256.Mwd"), std::vector<std::uint8_t>{1});
+}
+
+// A writer takes the records it appends into its own images instead of
+// reading the index again: a long session must leave the same bytes as a
+// fresh writer for every change, through extended entries, moves into freed
+// low places, reused numbers and refusals.
+TEST_F(StoreWriterTest, OneSessionLeavesTheBytesOfAWriterPerChange) {
+    using Step = std::function<Result(StoreWriter&)>;
+    std::vector<Step> script;
+    auto add = [&](const std::string& symbol) {
+        script.push_back(
+            [symbol](StoreWriter& w) { return w.AddSecurity(symbol, "N " + symbol, 'd'); });
+    };
+    for (int i = 1; i <= 253; ++i) add("S" + std::to_string(i));
+    script.push_back([](StoreWriter& w) { return w.DeleteSecurity("S17"); });
+    for (const char* symbol : {"A", "B", "C", "D", "E"})
+        add(symbol);  // 17 again, 254, 255, XMASTER
+    script.push_back([](StoreWriter& w) { return w.DeleteSecurity("s40"); });  // E moves in
+    script.push_back([](StoreWriter& w) { return w.AddSecurity("a", "taken", 'D'); });
+    script.push_back([](StoreWriter& w) { return w.RenameSecurity("D", "Renamed", "DD"); });
+    script.push_back(
+        [](StoreWriter& w) { return w.UpdateSecurityInfo("DD", 1050103, 1060630, 'w'); });
+    script.push_back(
+        [](StoreWriter& w) { return w.UpdateSecurityInfo("S3", 1050103, 1060630, 'm'); });
+    for (const char* symbol : {"F", "G", "dd"}) add(symbol);
+    script.push_back([](StoreWriter& w) { return w.DeleteSecurity("F"); });
+    add("H");
+
+    TempDir perChange;
+    StoreWriter other(prompt_, clock_);
+    ASSERT_EQ(writer_.CreateDirectory(Dir()), Result::Ok);
+    ASSERT_EQ(other.CreateDirectory(perChange.Path()), Result::Ok);
+    ASSERT_EQ(writer_.Open(Dir()), Result::Ok);
+    for (std::size_t k = 0; k < script.size(); ++k) {
+        ASSERT_EQ(other.Open(perChange.Path()), Result::Ok);
+        const Result fresh = script[k](other);
+        other.Close();
+        EXPECT_EQ(script[k](writer_), fresh) << "step " << k;
+    }
+    writer_.Close();
+    for (const char* name : {"MASTER", "EMASTER", "XMASTER"})
+        EXPECT_EQ(Bytes(name), ReadBytes(perChange / name)) << name;
+    auto files = [](const std::filesystem::path& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(files(Dir()), files(perChange.Path()));
+    const auto entries = Entries();
+    ASSERT_EQ(entries.size(), 258u);
+    const auto c = std::find_if(entries.begin(), entries.end(),
+                                [](const SecurityRecord& entry) { return entry.symbol == "C"; });
+    ASSERT_NE(c, entries.end());
+    EXPECT_EQ(c->PriceFileName(), "F17.DAT");
+    EXPECT_EQ(entries.back().PriceFileName(), "F260.MWD");
+}
+
+// A writer opened at the positions a reader found earlier in the run reads
+// only the records it changes; it must leave the bytes a fully opened writer
+// leaves, also once the positions are out of date.
+TEST_F(StoreWriterTest, KnownPositionsLeaveTheBytesOfAFullOpen) {
+    const auto sample = TestDataDir() / "metastock/okomarov-sample";
+    TempDir full;
+    CopyDirectory(sample, Dir());
+    CopyDirectory(sample, full.Path());
+    EntryTable positions;
+    {
+        ASSERT_EQ(reader_.Open(Dir()), Result::Ok);
+        positions = EntryTable(reader_.ReadAllEntries());
+        reader_.Close();
+    }
+    auto append = [](const std::string& symbol, std::int32_t date) {
+        return [=](StoreWriter& w) {
+            if (w.OpenPriceFileBySymbol(symbol) != Result::Ok) return Result::Failed;
+            const Result added = w.AppendBars(std::vector{MakeBar(date, 5), MakeBar(date + 1, 6)});
+            return w.ClosePriceFile() == Result::Ok ? added : Result::Failed;
+        };
+    };
+    const std::vector<std::function<Result(StoreWriter&)>> script = {
+        append("rcs", 1100712),  // extended
+        append("A2A", 1100712),  // low
+        [](StoreWriter& w) {     // a rebuild, then weekly
+            if (w.OpenPriceFileForWrite("AGS", true) != Result::Ok) return Result::Failed;
+            (void)w.AppendBars(std::vector{MakeBar(1100105, 1), MakeBar(1100112, 2)});
+            if (w.ClosePriceFile() != Result::Ok) return Result::Failed;
+            return w.UpdateSecurityInfo("AGS", 1100105, 1100112, 'W');
+        },
+        [](StoreWriter& w) {
+            if (w.OpenPriceFileBySymbol("RLT") != Result::Ok) return Result::Failed;
+            const Result result = w.OverwriteLastBar(MakeBar(1100414, 77));
+            return w.ClosePriceFile() == Result::Ok ? result : Result::Failed;
+        },
+        [](StoreWriter& w) { return w.DeleteSecurity("ACE"); },  // RCF moves in: positions shift
+        append("RDB", 1100712),
+        [](StoreWriter& w) { return w.AddSecurity("NEW", "New", 'D'); },
+        append("NEW", 1100712),
+        [](StoreWriter& w) { return w.UpdateSecurityInfo("TMEAZA", 1100524, 1100623, 'M'); },
+        [](StoreWriter& w) { return w.UpdateSecurityInfo("NOPE", 1100524, 1100623, 'M'); },
+    };
+    for (std::size_t k = 0; k < script.size(); ++k) {
+        StoreWriter fullWriter(prompt_, clock_);
+        ASSERT_EQ(fullWriter.Open(full.Path()), Result::Ok);
+        const Result expected = script[k](fullWriter);
+        fullWriter.Close();
+        StoreWriter knownWriter(prompt_, clock_);
+        ASSERT_EQ(knownWriter.OpenKnown(Dir(), positions), Result::Ok);
+        EXPECT_EQ(script[k](knownWriter), expected) << "step " << k;
+        knownWriter.Close();
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(full.Path()))
+        names.push_back(entry.path().filename().string());
+    ASSERT_EQ(names.size(), 466u);  // 462 price files, three index files, the intent record
+    for (const std::string& name : names) EXPECT_EQ(Bytes(name), ReadBytes(full / name)) << name;
+    EXPECT_THAT(prompt_.Texts(),
+                ElementsAre("Can not find security: NOPE", "Can not find security: NOPE"));
+}
+
+// A writer at known positions checks what it reads: the low files and the
+// headers as Open does, the rest of XMASTER once an operation needs it.
+TEST_F(StoreWriterTest, KnownPositionsCheckWhatTheyReadAndTheRestWhenNeeded) {
+    CopyDirectory(TestDataDir() / "metastock/okomarov-sample", Dir());
+    ASSERT_EQ(reader_.Open(Dir()), Result::Ok);
+    const EntryTable positions(reader_.ReadAllEntries());
+    reader_.Close();
+    // RCS renamed RDB by another program: two extended entries share a symbol.
+    auto xmaster = Bytes("Xmaster");
+    EncodeText(xmaster, 150 * 2 + 1, 14, "RDB");
+    WriteBytes(PathOf("Xmaster"), xmaster);
+    ASSERT_EQ(writer_.Open(Dir()), Result::Failed);
+    EXPECT_NE(writer_.OpenFailureMessage().find("listed twice"), std::string::npos);
+    ASSERT_EQ(writer_.OpenKnown(Dir(), positions), Result::Ok);
+    AppendBars("TMEAZA", 1, 1100712);
+    EXPECT_EQ(writer_.AddSecurity("NEW", "New", 'D'), Result::Failed);
+    EXPECT_NE(writer_.LastFailure().find("listed twice"), std::string::npos);
+    writer_.Close();
+    EXPECT_EQ(Bars("TMEAZA").back().date, 1100712);
+
+    auto emaster = Bytes("Emaster");
+    EncodeU16(emaster, 0, 300);
+    WriteBytes(PathOf("Emaster"), emaster);
+    ASSERT_EQ(writer_.Open(Dir()), Result::Failed);
+    const std::string refusal = writer_.OpenFailureMessage();
+    EXPECT_EQ(writer_.OpenKnown(Dir(), positions), Result::Failed);
+    EXPECT_EQ(writer_.OpenFailureMessage(), refusal);
 }
 
 TEST_F(StoreWriterTest, OpenNeedsBothLowIndexFiles) {

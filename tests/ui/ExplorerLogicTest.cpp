@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "DataDirBuilder.h"
+#include "DirectoryChange.h"
 #include "DisplayDate.h"
 #include "FileFaults.h"
 #include "FixedClock.h"
@@ -172,11 +173,13 @@ TEST_F(TransferTextTest, ANewEntryThatCannotBeRemovedAgainIsToldOf) {
     fs::rename(source_ / priceFile, dir_ / "saved");
     fs::create_directory(source_ / priceFile);  // exists, but cannot be copied
     bool leftOver = false;
+    // Some write of the intent record fails: in the add, which then leaves
+    // nothing, or in the removal, which then keeps the entry.
     for (int at = 1; at <= 20; ++at) {
-        SCOPED_TRACE("EMASTER operation " + std::to_string(at) + " fails");
+        SCOPED_TRACE("intent record operation " + std::to_string(at) + " fails");
         fs::remove_all(target_);
         prompt_.shown.clear();
-        ArmFileFaults({FilePlan::Kind::Fail, at, 0, "EMASTER"});
+        ArmFileFaults({FilePlan::Kind::Fail, at, 0, kIntentName});
         (void)Paste(text, target_);
         DisarmFileFaults();
         if (ReadSymbols(target_).empty()) continue;
