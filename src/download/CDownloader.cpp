@@ -147,6 +147,7 @@ void CDownloader::RunBatch(RunState& run, Progress& progress) {
 
 void CDownloader::RunList(RunState& run, const std::string& list, Progress* progress,
                           bool scheduled) {
+    positions_.reset();  // of another directory, or of an earlier run
     if (!DirectoryOpens() || list.empty()) return;
     std::size_t begin = 0;
     while (begin <= list.size() && session_.stopFlag == 0) {
@@ -278,12 +279,29 @@ std::optional<SecurityRecord> CDownloader::FindSecurity(const std::string& symbo
         return std::nullopt;
     }
     std::optional<SecurityRecord> found;
-    while (!found && reader.GetRemainingSecurities() > 0) {
-        reader.NextSecurity();
-        if (reader.GetSymbol() == symbol) found = reader.CurrentSecurity();
-    }
+    if (SeekSecurity(reader, symbol)) found = reader.CurrentSecurity();
     reader.Close();
     return found;
+}
+
+// The run reads the directory's entries once and finds each symbol at its
+// position, reading that one record and checking that it still holds the
+// symbol. A position that no longer holds it, or a symbol the table lacks
+// while the directory's count of entries has changed, means the directory
+// changed since: its entries are read again.
+bool CDownloader::SeekSecurity(StoreReader& reader, const std::string& symbol) {
+    const int entries = reader.GetRemainingSecurities();
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool fresh = !positions_ || pass == 1;
+        if (fresh) {
+            positions_.emplace(reader.ReadAllEntries());
+            indexChecked_ = false;
+        }
+        const std::optional<int> position = positions_->FindExact(symbol);
+        if (position && reader.SeekEntry(*position) && reader.GetSymbol() == symbol) return true;
+        if (fresh || (!position && positions_->Count() == entries)) return false;
+    }
+    return false;
 }
 
 bool CDownloader::MergeRows(const std::string& symbol, const std::vector<HistoryRow>& rows,
@@ -342,7 +360,7 @@ std::optional<std::vector<PriceBar>> CDownloader::StoredBars(const std::string& 
     std::vector<PriceBar> bars;
     StoreReader reader(prompt_);
     if (reader.Open(directory_) != Result::Ok) return std::nullopt;
-    if (!reader.SeekSymbol(symbol) || PeriodicityOf(reader.GetPeriodicity()) != periodicity)
+    if (!SeekSecurity(reader, symbol) || PeriodicityOf(reader.GetPeriodicity()) != periodicity)
         return bars;
     if (reader.OpenCurrentPriceFile() != Result::Ok) {
         // A missing file has nothing to keep; one that will not open does.
@@ -370,8 +388,17 @@ bool CDownloader::IsTradingDay() const {
     return weekday != 0 && weekday != 6;
 }
 
+// The run's first writer reads and checks the whole index; later ones read
+// of XMASTER only the records of their security, found where the run's
+// readers found it.
 bool CDownloader::OpenWriter(StoreWriter& writer) {
-    if (writer.Open(directory_, writerWait_) == Result::Ok) return true;
+    const Result opened = positions_ && indexChecked_
+                              ? writer.OpenKnown(directory_, *positions_, writerWait_)
+                              : writer.Open(directory_, writerWait_);
+    if (opened == Result::Ok) {
+        indexChecked_ = true;
+        return true;
+    }
     prompt_.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
     session_.stopFlag = 1;
     return false;

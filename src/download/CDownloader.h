@@ -11,10 +11,12 @@
 #include "BatchTable.h"
 #include "Clock.h"
 #include "DownloadReport.h"
+#include "EntryTable.h"
 #include "FetchSession.h"
 #include "HistorySource.h"
 #include "Progress.h"
 #include "SecurityRecord.h"
+#include "StoreReader.h"
 #include "StoreWriter.h"
 
 namespace corvane {
@@ -87,6 +89,7 @@ private:
     bool IsTradingDay() const;
     int FetchQuoteOnly(const SecurityRecord& entry);
     bool OpenWriter(StoreWriter& writer);
+    bool SeekSecurity(StoreReader& reader, const std::string& symbol);
     bool ReportStoreFailure(const std::string& symbol, StoreWriter& writer);
     std::optional<std::vector<PriceBar>> StoredBars(const std::string& symbol,
                                                     Periodicity periodicity);
@@ -112,6 +115,10 @@ private:
     std::string reportNote_;    // said on the report line of the security in hand
     std::chrono::milliseconds writerWait_{0};
     DownloadReport report_;
+    // Where the entries of the run's directory stand, read once per run, and
+    // whether a writer has checked the whole index since.
+    std::optional<EntryTable> positions_;
+    bool indexChecked_ = false;
 };
 
 // Hours, minutes and seconds, at least two digits each: "00:01:05".

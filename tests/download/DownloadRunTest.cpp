@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "CDownloader.h"
 #include "CalendarDate.h"
@@ -69,7 +70,7 @@ protected:
         downloader.SetDirectory(Dir());
         downloader.SetOverwrite(overwrite);
         downloader.SetBatch(batch);
-        downloader.SetDisplay({nullptr, nullptr, [this] { ++reloads_; }});
+        downloader.SetDisplay({onSymbol_, nullptr, [this] { ++reloads_; }});
         lastRun_ = downloader.RunDownload(symbols, start, end, periodicity, progress_);
         return ReportLines();
     }
@@ -111,6 +112,8 @@ protected:
         return bars;
     }
 
+    // Called as the run takes each symbol, before it looks the symbol up.
+    std::function<void(const std::string&)> onSymbol_;
     TempDir home_;
     TempDir dirs_[3];
     RecordingPrompt prompt_;
@@ -269,7 +272,8 @@ TEST_F(DownloadRunTest, ARebuildKeepsTheStoredDaysItsAnswerLacks) {
         Run(symbol, c.storedFrom, c.storedTo, Periodicity::Daily, "20131107", true);
         const auto stored = Bars(symbol);
         ASSERT_GT(stored.size(), 200u);
-        const auto report = Run(symbol, c.rebuildFrom, 20131031, Periodicity::Daily, "20131107", true);
+        const auto report =
+            Run(symbol, c.rebuildFrom, 20131031, Periodicity::Daily, "20131107", true);
         ASSERT_EQ(report.size(), 1u);
         EXPECT_THAT(report[0], testing::EndsWith(c.note));
         const auto rebuilt = Bars(symbol);
@@ -317,6 +321,52 @@ TEST_F(DownloadRunTest, BatchDownloadsEachSelectedDirectory) {
     EXPECT_EQ(Bars("GOOG", 2).size(), 252u);
     EXPECT_EQ(progress_.range, 22);
     EXPECT_EQ(progress_.position, 20);
+}
+
+// The run finds each security where it found the directory's entries at its
+// start; another program that moves them, or adds one, between two
+// securities must not make it miss one or write into another's records.
+TEST_F(DownloadRunTest, ADirectoryChangedBetweenSecuritiesIsFollowed) {
+    CopyDirectory(TestDataDir() / "metastock/okomarov-sample", Dir());  // 255 low, 207 extended
+    AddSecurity("AAPL");
+    AddSecurity("MSFT");
+    EXPECT_THAT(Run("AAPL MSFT", 20130101, 20131031), ElementsAre("AAPL,211", "MSFT,211"));
+    CopyDirectory(Dir(), Dir(1));
+    // The same run on a directory nobody else changes.
+    const auto unchanged = Run("MSFT AAPL", 20130102, 20131107);
+    const auto aapl = Bars("AAPL"), msft = Bars("MSFT");
+    std::filesystem::remove_all(Dir());
+    CopyDirectory(Dir(1), Dir());
+    const auto moved = Bars("RCF");  // the first extended entry
+    ASSERT_FALSE(moved.empty());
+
+    onSymbol_ = [this](const std::string& symbol) {
+        StoreWriter other(prompt_, clock_);
+        ASSERT_EQ(other.Open(Dir()), Result::Ok);
+        // Before AAPL: a low entry goes and RCF moves into its place, so every
+        // extended entry after it stands one place earlier: MSFT where AAPL was.
+        if (symbol == "AAPL") {
+            ASSERT_EQ(other.DeleteSecurity("ASR"), Result::Ok);
+        }
+        // Before ^GSPC: it is added, one entry more than the run first saw.
+        if (symbol == "^GSPC") {
+            ASSERT_EQ(other.AddSecurity("^GSPC", "S&P 500", 'D'), Result::Ok);
+        }
+        other.Close();
+    };
+    const auto report = Run("MSFT AAPL ^GSPC", 20130102, 20131107);
+    ASSERT_EQ(report.size(), 3u);
+    EXPECT_EQ(report[0], unchanged[0]);
+    EXPECT_EQ(report[1], unchanged[1]);
+    EXPECT_NE(report[2], "^GSPC,0");
+    EXPECT_EQ(Bars("AAPL").size(), aapl.size());
+    EXPECT_EQ(Bars("MSFT").size(), msft.size());
+    for (const char* symbol : {"AAPL", "MSFT"}) EXPECT_EQ(Entry(symbol).lastDate, 20131107);
+    EXPECT_FALSE(Bars("^GSPC").empty());
+    const auto rcf = Bars("RCF");
+    ASSERT_EQ(rcf.size(), moved.size());
+    EXPECT_EQ(rcf.back().date, moved.back().date);
+    EXPECT_TRUE(prompt_.shown.empty());
 }
 
 TEST_F(DownloadRunTest, ScheduledRunCanBeCancelledBetweenSecurities) {
