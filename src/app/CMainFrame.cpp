@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -729,6 +730,12 @@ void CMainFrame::OnExit() {
 void CMainFrame::EndSession() {
     ending_ = true;
     close();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Shown once start-up has passed the single-instance rule.
+    taskTimers_->Start();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +14,7 @@
 
 #include <algorithm>
 
+#include "FolderChooser.h"
 #include "Latin1Text.h"
 #include "ScheduleRule.h"
 #include "StoreReader.h"
@@ -234,12 +234,9 @@ void DlgScheduler::OnDelete() {
 }
 
 void DlgScheduler::OnBrowse() {
-    QFileDialog chooser(this, QStringLiteral("Select MetaStock directory"), directory_->text());
-    chooser.setObjectName(QStringLiteral("taskDirectoryChooser"));
-    chooser.setFileMode(QFileDialog::Directory);
-    chooser.setOption(QFileDialog::ShowDirsOnly);
-    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
-    const QString chosen = chooser.selectedFiles().front();
+    const QString chosen = ChooseFolder(this, QStringLiteral("Select MetaStock directory"),
+                                        directory_->text(), QStringLiteral("taskDirectoryChooser"));
+    if (chosen.isEmpty()) return;
     directory_->setText(chosen);
     if (current_) tasks_[*current_].path = chosen.toStdString();
     Q_EMIT Changed();

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+#include "FolderChooser.h"
 
 namespace corvane {
 
@@ -103,13 +104,11 @@ void DlgStartup::UpdateEnabling() {
 }
 
 void DlgStartup::OnBrowse() {
-    QFileDialog chooser(this, QStringLiteral("Select startup directory"),
-                        QString::fromStdString(path_));
-    chooser.setObjectName(QStringLiteral("startupDirectoryChooser"));
-    chooser.setFileMode(QFileDialog::Directory);
-    chooser.setOption(QFileDialog::ShowDirsOnly);
-    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
-    path_ = chooser.selectedFiles().front().toStdString();
+    const QString chosen =
+        ChooseFolder(this, QStringLiteral("Select startup directory"),
+                     QString::fromStdString(path_), QStringLiteral("startupDirectoryChooser"));
+    if (chosen.isEmpty()) return;
+    path_ = chosen.toStdString();
     directoryPath_->setText(QString::fromStdString(path_));
     Q_EMIT Changed();
 }

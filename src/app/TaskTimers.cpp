@@ -27,9 +27,13 @@ TaskTimers::TaskTimers(const AppSettings& settings, const Clock& clock,
 void TaskTimers::Arm() {
     for (std::size_t slot = 0; slot < kTaskSlots; ++slot)
         if (TaskArmable(settings_.tasks[slot])) armed_[slot] = true;
-    // From the event loop, not from within the caller: a copy of the program
-    // that is refused at start-up ends before it could claim anything.
-    if (!minute_.isActive()) minute_.start(0);
+}
+
+void TaskTimers::Start() {
+    if (started_) return;
+    started_ = true;
+    // From the event loop, not from within the caller.
+    minute_.start(0);
 }
 
 void TaskTimers::Disarm(std::size_t slot) {

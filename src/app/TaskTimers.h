@@ -35,9 +35,12 @@ public:
     TaskTimers(const AppSettings& settings, const Clock& clock, std::filesystem::path recordFolder,
                Hooks hooks, QObject* parent = nullptr);
 
-    // Arms every slot in use and switched on, and starts the clock with a
-    // check right away for what fell due while no scheduler ran. Never disarms.
+    // Arms every slot in use and switched on. Never disarms.
     void Arm();
+    // Starts the clock, with a check right away for what fell due while no
+    // scheduler ran. The window calls it when it first shows: a copy of the
+    // program refused at start-up never claims a task.
+    void Start();
     // At once; the slot stays disarmed until the next Arm.
     void Disarm(std::size_t slot);
     bool Armed(std::size_t slot) const { return armed_[slot]; }
@@ -58,6 +61,7 @@ private:
     QTimer retry_;  // while slots are held
     SlotMask armed_{};
     std::deque<std::size_t> held_;
+    bool started_ = false;
     bool firing_ = false;
     bool failureTold_ = false;
     bool ending_ = false;

@@ -20,12 +20,14 @@
 #include "CorvaneApp.h"
 #include "CurlHttpClient.h"
 #include "DataDirBuilder.h"
+#include "FiredRecord.h"
 #include "FixedClock.h"
 #include "QSettingsStore.h"
 #include "QtTestApplication.h"
 #include "RecordingPrompt.h"
 #include "RecordingSound.h"
 #include "TempDir.h"
+#include "UserPaths.h"
 
 namespace corvane::test {
 namespace {
@@ -124,6 +126,51 @@ TEST_F(MainWindowTest, ASecondCopyIsRefusedAndALockLeftByACrashIsNot) {
     Start();
     EXPECT_NE(app_->MainFrame(), nullptr);
     EXPECT_TRUE(prompt_.shown.empty());
+}
+
+// A message box waits for the user in an event loop of its own.
+class WaitingPrompt : public RecordingPrompt {
+public:
+    PromptAnswer Show(const std::string& text, const std::string& caption, PromptIcon icon,
+                      PromptButtons buttons) override {
+        const PromptAnswer answer = RecordingPrompt::Show(text, caption, icon, buttons);
+        QTest::qWait(300);
+        return answer;
+    }
+};
+
+TEST_F(MainWindowTest, ACopyRefusedAtStartUpClaimsNoScheduledTask) {
+    MakeDataDir(data_, {{"IBM", "INTL BUSINESS MACH", 3}});
+    const AppSettings noon = [&] {
+        AppSettings settings;
+        settings.tasks[0] = {1, 0, 12, 0, data_.string(), "Noon"};  // the clock's minute
+        return settings;
+    }();
+    SaveSheetSettings(*store_, noon);
+    for (const char* key : {"HistoryUrl", "QuoteUrl", "ForexUrl"})
+        store_->WriteString("Services", key, "http://127.0.0.1:9");  // nothing answers
+    const fs::path records = FiredRecordFolder(UserDataDir());
+    fs::remove_all(records);
+    fs::create_directories(dir_ / "run");
+    {
+        QLockFile first(QString::fromStdString((dir_ / "run" / "corvane.lock").string()));
+        ASSERT_TRUE(first.tryLock(0));
+        WaitingPrompt prompt;
+        CorvaneApp refused(AppEnvironment{*store_, prompt, clock_, sound_, http_,
+                                          [](const QUrl&) {}, dir_ / "run" / "corvane.lock"});
+        EXPECT_TRUE(refused.RunStartup());
+        EXPECT_EQ(refused.MainFrame(), nullptr);
+        EXPECT_EQ(prompt.Texts(),
+                  std::vector<std::string>{"Previous Corvane instance's detected."});
+        EXPECT_EQ(refused.RunExit(), 0);
+    }
+    const std::optional<FiredRecord> record = ReadFiredRecord(records);
+    ASSERT_TRUE(record);
+    EXPECT_FALSE(record->checked.has_value());
+    EXPECT_FALSE(record->fired[0].has_value());
+    // The copy that starts claims the task as its window shows.
+    Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReadFiredRecord(records)->fired[0].has_value(); }));
 }
 
 TEST_F(MainWindowTest, ExitAsksAndTheExitSavesTheExitSettings) {

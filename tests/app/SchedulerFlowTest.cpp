@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -433,6 +435,88 @@ TEST_F(SchedulerFlowTest, NewAcceptAndTheirRefusals) {
     EXPECT_EQ(settings_.tasks[0], (ScheduleTask{1, 8, 18, 0, (dir_ / "ms").string(), "Evening"}));
     EXPECT_EQ(LoadSettings(store_).tasks[0], settings_.tasks[0]);
     EXPECT_TRUE(frame_->Scheduler().Armed(0));
+}
+
+TEST_F(SchedulerFlowTest, EachBrowseTakesWhatItsChooserPicks) {
+    // The task's folder is gone: its chooser opens at the nearest one there.
+    fs::create_directories(dir_ / "deep");
+    settings_.tasks[0] = {1, 0, 18, 0, (dir_ / "deep" / "gone").string(), "Evening"};
+    settings_.downloadSound = kSoundFile;
+    Frame(dir_.Path());
+    // Browse on the Scheduler page does not test for a data directory.
+    fs::create_directories(dir_ / "plain");
+    std::ofstream(dir_ / "bell.wav") << "RIFF";
+    struct Case {
+        int page;
+        const char* radio;  // to click first, or empty
+        const char* button;
+        const char* title;
+        fs::path opensIn;
+        fs::path chosen;
+        const char* edit;
+        QString shown;
+    };
+    const QString plain = QString::fromStdString((dir_ / "plain").string());
+    const Case cases[] = {
+        {SettingsSheet::kSchedulerPage, "", "browseTask", "Select MetaStock directory",
+         dir_ / "deep", dir_ / "plain", "taskDirectory", plain},
+        {SettingsSheet::kStartupPage, "setupDirectory", "browseStartup", "Select startup directory",
+         dir_.Path(), dir_ / "plain", "directoryPath", plain},
+        {SettingsSheet::kAlertsPage, "", "browseSound", "Select sound file",
+         fs::path(CORVANE_SHARE_DIR) / "Media", dir_ / "bell.wav", "soundFile",
+         QStringLiteral("bell.wav")},
+    };
+    for (const Case& c : cases) {
+        WithSheet(kCmdSettings, [&](SettingsSheet& sheet) {
+            sheet.Tabs().setCurrentIndex(c.page);
+            if (*c.radio) UserClick(Child<QRadioButton>(sheet, c.radio));
+            bool asked = false;
+            WhenModal<QFileDialog>([&](QFileDialog& chooser) {
+                asked = true;
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+                EXPECT_EQ(chooser.windowTitle(), QString::fromLatin1(c.title));
+                EXPECT_EQ(fs::path(chooser.directory().absolutePath().toStdString()), c.opensIn);
+                // Nothing offered yet: a missing folder's name would be refused.
+                auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                EXPECT_EQ(name->text(), QString()) << c.title;
+                // The pick is clicked in the chooser's list, then its accept button.
+                chooser.setDirectory(QString::fromStdString(dir_.Path().string()));
+                // Its list or its detail view, whichever it shows.
+                QAbstractItemView* list = nullptr;
+                for (auto* view : chooser.findChildren<QAbstractItemView*>())
+                    if (view->isVisible() && (view->objectName() == QStringLiteral("listView") ||
+                                              view->objectName() == QStringLiteral("treeView")))
+                        list = view;
+                ASSERT_NE(list, nullptr);
+                const QString pick = QString::fromStdString(c.chosen.filename().string());
+                QModelIndex item;
+                ASSERT_TRUE(QTest::qWaitFor([&] {
+                    const QModelIndex root = list->rootIndex();
+                    for (int row = 0; row < list->model()->rowCount(root); ++row)
+                        if (list->model()->index(row, 0, root).data().toString() == pick)
+                            item = list->model()->index(row, 0, root);
+                    return item.isValid();
+                }));
+                UserClick(*list->viewport(), list->visualRect(item).center());
+                EXPECT_EQ(chooser.selectedFiles(),
+                          QStringList{QString::fromStdString(c.chosen.string())});
+                auto* box = chooser.findChild<QDialogButtonBox*>();
+                ASSERT_NE(box, nullptr);
+                for (QAbstractButton* button : box->buttons())
+                    if (box->buttonRole(button) == QDialogButtonBox::AcceptRole) UserClick(*button);
+            });
+            UserClick(Child<QPushButton>(sheet, c.button));
+            EXPECT_TRUE(asked) << c.title;
+            EXPECT_EQ(Child<QLineEdit>(sheet, c.edit).text(), c.shown);
+            EXPECT_TRUE(sheet.ApplyButton().isEnabled());
+            UserClick(Child<QPushButton>(sheet, "okButton"));
+        });
+    }
+    EXPECT_EQ(settings_.tasks[0].path, (dir_ / "plain").string());
+    EXPECT_EQ(settings_.directoryPath, (dir_ / "plain").string());
+    EXPECT_EQ(settings_.soundPath, (dir_ / "bell.wav").string());
+    EXPECT_TRUE(prompt_.shown.empty());
 }
 
 TEST_F(SchedulerFlowTest, NewOnAFullTableSaysSoAndChangesNothing) {
