@@ -28,6 +28,7 @@
 #include "DlgDownloadHistQuotes.h"
 #include "DlgScheduler.h"
 #include "DownloadReport.h"
+#include "FileFaults.h"
 #include "FiredRecord.h"
 #include "FixedClock.h"
 #include "GatewayProcess.h"
@@ -276,6 +277,29 @@ TEST_F(SchedulerFlowTest, ALongRunShowsItsProgressWindowAndStopsAtItsCancel) {
     EXPECT_EQ(signals_, 1);  // the run ended: the signal follows
     EXPECT_TRUE(frame.isEnabled());
     EXPECT_EQ(CheckDirectory(dir_ / "mi"), std::vector<std::string>{});
+}
+
+TEST_F(SchedulerFlowTest, ARecordThatCannotBeWrittenIsToldOnceAndTheTaskCaughtUp) {
+    MakeDataDir(dir_ / "ms", {{"MSFT", "MICROSOFT", 3}});
+    settings_.tasks[2] = {1, 0, 18, 0, (dir_ / "ms").string(), "Evening"};
+    clock_.Set(At(8, 17, 59, 0));
+    CMainFrame& frame = Frame(dir_.Path());
+    frame.OnTaskTimer();
+    ArmFileFaults({FilePlan::Kind::DiskFull, 0, 0, "fired.txt.corvane-new"});
+    for (int minute : {0, 1}) {
+        clock_.Set(At(8, 18, minute, 0));
+        frame.OnTaskTimer();
+    }
+    DisarmFileFaults();
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_TRUE(prompt_.shown[0].text.starts_with("Scheduled task \"Evening\" cannot run now: "))
+        << prompt_.shown[0].text;
+    EXPECT_NE(prompt_.shown[0].text.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(signals_, 0);
+    clock_.Set(At(8, 18, 2, 0));
+    frame.OnTaskTimer();
+    EXPECT_EQ(signals_, 1);
+    EXPECT_EQ(ReportLines(), std::vector<std::string>{"MSFT,1"});
 }
 
 TEST_F(SchedulerFlowTest, ATaskWhoseDirectoryIsGoneSaysSoOnceAndStartsNoRun) {

@@ -14,6 +14,7 @@
 #include "DataDirBuilder.h"
 #include "DirectoryCheck.h"
 #include "DownloadReport.h"
+#include "FileFaults.h"
 #include "FiredRecord.h"
 #include "FixedClock.h"
 #include "GatewayProcess.h"
@@ -169,6 +170,25 @@ TEST_F(SchedulerCommandTest, OnlyOneOfTwoRunsInTheSameMinuteFiresTheTask) {
     }
     EXPECT_EQ(fired, 1);
     EXPECT_EQ(test::CheckDirectory(dir_.Path()), std::vector<std::string>{});
+}
+
+TEST_F(SchedulerCommandTest, ARecordThatCannotBeWrittenRunsNothingAndFailsLoudly) {
+    EXPECT_EQ(Run(17, 59, 0).status, 0);
+    ArmFileFaults({FilePlan::Kind::DiskFull, 0, 0, "fired.txt.corvane-new"});
+    const CliRun full = Run(18, 0, 0);
+    DisarmFileFaults();
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.out, "");
+    EXPECT_TRUE(
+        full.err.starts_with("Corvane: Scheduled tasks were not checked: the record of "
+                             "scheduled runs in "))
+        << full.err;
+    EXPECT_NE(full.err.find("No space left on device. Task \"Evening\" is due and did not run."),
+              std::string::npos)
+        << full.err;
+    EXPECT_FALSE(fs::exists(DefaultReportPath()));
+    // The next run catches it up.
+    EXPECT_TRUE(Run(18, 1, 0).out.starts_with("task 4 Evening\n"));
 }
 
 TEST_F(SchedulerCommandTest, ATaskWhoseDirectoryIsNoDataDirectoryIsReportedAndRunsNothing) {
