@@ -12,6 +12,7 @@
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStorageInfo>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QToolBar>
