@@ -85,7 +85,7 @@ Result CDownloader::RunDownload(const std::string& symbols, std::int32_t start, 
         progress.SetPosition(static_cast<int>(run.total));
     }
     EndRun(run);
-    return session_.stopFlag == 0 && !storeFailed_ ? Result::Ok : Result::Failed;
+    return session_.stopFlag == 0 && !storeFailed_ && !reportFailed_ ? Result::Ok : Result::Failed;
 }
 
 Result CDownloader::RunScheduledDownload(const std::filesystem::path& directory,
@@ -105,13 +105,14 @@ Result CDownloader::RunScheduledDownload(const std::filesystem::path& directory,
     }
     RunList(run, list, showWindow ? &window : nullptr, true);
     EndRun(run);
-    return session_.stopFlag == 0 && !storeFailed_ ? Result::Ok : Result::Failed;
+    return session_.stopFlag == 0 && !storeFailed_ && !reportFailed_ ? Result::Ok : Result::Failed;
 }
 
 bool CDownloader::StartRun(RunState& run, std::int32_t start, std::int32_t end,
                            Periodicity periodicity) {
     session_.stopFlag = 0;
     storeFailed_ = false;
+    reportFailed_ = false;
     if (!report_.Create(reportPath_, clock_.Now())) {
         prompt_.Show("Can not create the report file " + reportPath_.string() + ".", kAppCaption,
                      PromptIcon::Warning, PromptButtons::Ok);
@@ -158,7 +159,13 @@ void CDownloader::RunList(RunState& run, const std::string& list, Progress* prog
         reportNote_.clear();
         const int result = ProcessSecurity(symbol, run.start, run.end, run.periodicity);
         // A stopped run still reports the security in hand.
-        report_.AddLine(symbol, result, reportNote_);
+        if (!report_.AddLine(symbol, result, reportNote_) && !reportFailed_) {
+            // Told once: the run goes on, but its report lacks this line and maybe more.
+            reportFailed_ = true;
+            prompt_.Show("The download report " + reportPath_.string() +
+                             " could not be written from " + symbol + " on.",
+                         kAppCaption, PromptIcon::Warning, PromptButtons::Ok);
+        }
         const std::size_t position = run.base + space;
         if (progress != nullptr) progress->SetPosition(static_cast<int>(position));
         if (run.total > 0) ShowTimes(run, static_cast<double>(position) / run.total);

@@ -111,8 +111,9 @@ private:
     RunDisplay display_;
     int adjustedFlag_ = 0;
     int forexFlag_ = 0;
-    bool storeFailed_ = false;  // some security of the run could not be stored
-    std::string reportNote_;    // said on the report line of the security in hand
+    bool storeFailed_ = false;   // some security of the run could not be stored
+    bool reportFailed_ = false;  // some line of report.txt could not be written
+    std::string reportNote_;     // said on the report line of the security in hand
     std::chrono::milliseconds writerWait_{0};
     DownloadReport report_;
     // Where the entries of the run's directory stand, read once per run, and
