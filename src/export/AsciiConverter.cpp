@@ -31,13 +31,10 @@ const char* SeparatorText(int separator) {
 
 // A number of at least `width` digits with leading zeros, without its sign.
 char* WriteDigits(char* out, std::int32_t value, int width) {
-    char digits[16];
-    const long long magnitude = value < 0 ? -static_cast<long long>(value) : value;
-    const char* end = WriteUnsigned(digits, static_cast<unsigned long long>(magnitude));
-    const auto length = static_cast<int>(end - digits);
-    for (int pad = length; pad < width; ++pad) *out++ = '0';
-    std::memcpy(out, digits, static_cast<std::size_t>(length));
-    return out + length;
+    const auto magnitude =
+        static_cast<unsigned long long>(value < 0 ? -static_cast<long long>(value) : value);
+    for (int pad = DecimalDigits(magnitude); pad < width; ++pad) *out++ = '0';
+    return WriteUnsigned(out, magnitude);
 }
 
 char* WriteBarDate(char* out, std::int32_t date, int dateFormat) {
@@ -136,15 +133,18 @@ BarLineWriter::BarLineWriter(const std::string& symbol, char periodicity,
     if (options.symbol) prefix_ += symbol + separator_;
     if (options.periodicity)
         prefix_ += (periodicity == 'D' ? "D" : periodicity == 'W' ? "W" : "M") + separator_;
-    maxLength_ = prefix_.size() + kMaxDateChars + 7 * (kMaxFixedChars + separator_.size());
+    std::copy(separator_.begin(), separator_.end(), separatorBytes_.begin());
+    // One byte to spare: a separator is written two bytes at a time.
+    maxLength_ = prefix_.size() + kMaxDateChars + 7 * (kMaxFixedChars + separator_.size()) + 1;
 }
 
 char* BarLineWriter::Write(char* out, const PriceBar& bar) const {
     char* const start = out;
     std::memcpy(out, prefix_.data(), prefix_.size());
     out += prefix_.size();
+    // Separators have two bytes at most: both are copied, as many kept.
     auto separate = [&] {
-        std::memcpy(out, separator_.data(), separator_.size());
+        std::memcpy(out, separatorBytes_.data(), 2);
         out += separator_.size();
     };
     if (options_.date) out = WriteBarDate(out, bar.date, options_.dateFormat), separate();
@@ -155,7 +155,9 @@ char* BarLineWriter::Write(char* out, const PriceBar& bar) const {
     if (options_.close) out = WriteFixed(out, std::fabs(bar.close), 2), separate();
     if (options_.volume) out = WriteFixed(out, bar.volume, 2), separate();
     if (options_.openInterest) out = WriteFixed(out, bar.openInterest, 2), separate();
-    while (out > start && separator_.find(out[-1]) != std::string::npos) --out;
+    while (out > start && !separator_.empty() &&
+           (out[-1] == separatorBytes_[0] || out[-1] == separatorBytes_[separator_.size() - 1]))
+        --out;
     return out;
 }
 

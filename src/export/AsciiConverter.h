@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -37,6 +38,7 @@ public:
 private:
     std::string prefix_;  // symbol and periodicity, each with its separator
     std::string separator_;
+    std::array<char, 2> separatorBytes_{};
     const ConversionOptions& options_;
     std::size_t maxLength_ = 0;
 };

@@ -36,10 +36,6 @@ float ToShortDate(std::int32_t date) {
     return static_cast<float>(date >= 10'000'000 ? date - 19'000'000 : date);
 }
 
-std::int32_t ToLongDate(std::int32_t date) {
-    return date > 10'000'000 ? date : date + 19'000'000;
-}
-
 std::string DecodeText(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width) {
     return std::string(TextField(bytes, offset, width));
 }

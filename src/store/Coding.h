@@ -48,7 +48,9 @@ inline std::int32_t TruncateToInt(float value) {
 // YYYYMMDD (>= 10,000,000) to CYYMMDD, as a float; CYYMMDD passes unchanged.
 float ToShortDate(std::int32_t date);
 // CYYMMDD to YYYYMMDD; values above 10,000,000 pass unchanged.
-std::int32_t ToLongDate(std::int32_t date);
+inline std::int32_t ToLongDate(std::int32_t date) {
+    return date > 10'000'000 ? date : date + 19'000'000;
+}
 
 // A text field: the text up to its first NUL, at most the field's width.
 std::string DecodeText(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width);

@@ -21,5 +21,7 @@ std::string FixedText(float value, int decimals);
 
 // A whole number in decimal; returns the end of the text.
 char* WriteUnsigned(char* out, unsigned long long value);
+// How many digits WriteUnsigned writes for the value.
+int DecimalDigits(unsigned long long value);
 
 }  // namespace corvane

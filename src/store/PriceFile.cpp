@@ -1,6 +1,7 @@
 #include "PriceFile.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "Coding.h"
@@ -52,16 +53,17 @@ bool ReadPriceFile(const std::filesystem::path& path, std::vector<PriceBar>& bar
     if (!size) return false;
     // Bytes past the largest count a header can state are never bars.
     constexpr std::uint64_t kLargest = p::kHeaderSize + (p::kMaxRecords + 1) * p::kRecordSize;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(*size, kLargest)));
+    const auto length = static_cast<std::size_t>(std::min(*size, kLargest));
+    // Left uninitialised: the read fills it, and zeroing it costs more than decoding.
+    const auto buffer =
+        std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(length, 1));
+    const std::span<std::uint8_t> bytes(buffer.get(), length);
     if (!file.ReadAt(0, bytes)) return false;
     const int count = CountedBars(bytes, bytes.size());
     bars.resize(static_cast<std::size_t>(count));
-    PriceRecord record;
-    for (int i = 0; i < count; ++i) {
-        std::copy_n(bytes.begin() + static_cast<long>(p::kHeaderSize + i * p::kRecordSize),
-                    record.size(), record.begin());
-        bars[static_cast<std::size_t>(i)] = DecodePriceRecord(record);
-    }
+    for (int i = 0; i < count; ++i)
+        bars[static_cast<std::size_t>(i)] = DecodePriceRecord(bytes.subspan(
+            p::kHeaderSize + static_cast<std::size_t>(i) * p::kRecordSize, p::kRecordSize));
     return true;
 }
 

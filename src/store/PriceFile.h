@@ -18,7 +18,7 @@ using PriceRecord = std::array<std::uint8_t, layout::price::kRecordSize>;
 
 // Seven MBF singles; no value when a field is beyond MBF's range.
 std::optional<PriceRecord> EncodePriceRecord(const PriceBar& bar);
-inline PriceBar DecodePriceRecord(const PriceRecord& record) {
+inline PriceBar DecodePriceRecord(std::span<const std::uint8_t> record) {
     auto field = [&](std::size_t i) { return MbfToIeee(DecodeU32(record, 4 * i)); };
     return PriceBar{
         TruncateToInt(field(0)), field(1), field(2), field(3), field(4), field(5), field(6)};
