@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "Coding.h"
+
 namespace corvane {
 
 // The trading days of a calculation, slot by slot, learnt from the bars of
@@ -20,7 +22,20 @@ public:
     // the same bar again at slot + 1. OffCalendar: the bar's day is not a day
     // of the calendar; skip the bar and stay at the slot. OutOfRange: the
     // slot is past the last one; the security contributes nothing more.
-    Alignment Align(int slot, std::int32_t date);
+    // Inline: the calculations align every bar.
+    Alignment Align(int slot, std::int32_t date) {
+        if (slot < 0 || slot >= DayCount()) return Alignment::OutOfRange;
+        std::int32_t& held = slots_[static_cast<std::size_t>(slot)];
+        if (held == 0) {
+            held = date;
+            return Alignment::Placed;
+        }
+        // Compare in one date form: low entries store CYYMMDD, others YYYYMMDD.
+        const std::int32_t heldDay = ToLongDate(held);
+        const std::int32_t barDay = ToLongDate(date);
+        if (heldDay == barDay) return Alignment::Placed;
+        return heldDay < barDay ? Alignment::MissingDay : Alignment::OffCalendar;
+    }
 
     int DayCount() const { return static_cast<int>(slots_.size()); }
     // The store date of a slot; 0 while no bar has been placed there.

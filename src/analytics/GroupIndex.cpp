@@ -21,11 +21,11 @@ std::string DisplayDate(std::int32_t date) {
     return text;
 }
 
-using UseBar = std::function<void(int slot, float close, float volume)>;
-
 // Every slot from 0 to the security's last bar gets one bar: its own of the
 // day, or its next one when it has none. Returns the slot reached. The
 // reader has the directory's entry table; `bars` is room for the bars.
+// `use` (slot, close, volume) is called for every slot.
+template <typename UseBar>
 int ReadBars(StoreReader* reader, const std::string& symbol, std::vector<PriceBar>& bars,
              DayCalendar& calendar, std::int32_t first, std::int32_t last, const UseBar& use) {
     int w = 0;

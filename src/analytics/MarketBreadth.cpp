@@ -48,23 +48,27 @@ struct BreadthDays {
     std::vector<int> newHighs, newLows;
 };
 
-void CountExtreme(std::vector<int>& counts, int slot, bool isNew) {
-    // -1 means no security could be judged on the day; the first judged one starts the count.
-    if (counts[slot] == -1) counts[slot] = 0;
-    if (isNew) ++counts[slot];
-}
-
 // Takes one security's bars into the day arrays; returns the slot reached.
 // Each slot the security passes holds the high and low of the bar that
 // passed it; `window` keeps their extremes over the last LOOKBACK_DAYS slots.
+// Runs for every bar of every security: the arrays are reached through plain
+// pointers.
 int ReadSecurity(std::span<const PriceBar> bars, BreadthDays& days, LookbackWindow& window,
                  std::int32_t firstDate, std::int32_t lastDate) {
+    int* const advances = days.advances.data();
+    int* const declines = days.declines.data();
+    int* const unchanged = days.unchanged.data();
+    float* const upVolume = days.upVolume.data();
+    float* const downVolume = days.downVolume.data();
+    float* const unchangedVolume = days.unchangedVolume.data();
+    int* const newHighs = days.newHighs.data();
+    int* const newLows = days.newLows.data();
+    const int dayCount = days.calendar.DayCount();
     float referenceClose = 0;
     int w = 0;
     std::int32_t previousDay = 0;
     window.Clear();
     for (const PriceBar& bar : bars) {
-        const float volume = std::max(0.0f, bar.volume);
         const std::int32_t day = StoreDateToCalendar(bar.date);
         if (day < firstDate || day > lastDate) continue;
         if (day == firstDate) {
@@ -75,32 +79,34 @@ int ReadSecurity(std::span<const PriceBar> bars, BreadthDays& days, LookbackWind
         if (day <= previousDay) continue;
         DayCalendar::Alignment alignment;
         while (true) {
-            if (w >= days.calendar.DayCount()) return w;
+            if (w >= dayCount) return w;
             alignment = days.calendar.Align(w, bar.date);
             if (alignment != DayCalendar::Alignment::MissingDay) break;
-            days.unchanged[w] += 1;
+            unchanged[w] += 1;
             window.Add(w, bar.high, bar.low);
             ++w;
         }
         if (alignment != DayCalendar::Alignment::Placed) continue;
         previousDay = day;
+        const float volume = std::max(0.0f, bar.volume);
         if (bar.close > referenceClose) {
-            days.advances[w] += 1;
-            days.upVolume[w] += volume;
+            advances[w] += 1;
+            upVolume[w] += volume;
         } else if (bar.close < referenceClose) {
-            days.declines[w] += 1;
-            days.downVolume[w] += volume;
+            declines[w] += 1;
+            downVolume[w] += volume;
         } else {
-            days.unchanged[w] += 1;
-            days.unchangedVolume[w] += volume;
+            unchanged[w] += 1;
+            unchangedVolume[w] += volume;
         }
         if (w >= LOOKBACK_DAYS) {
             // A highest high of 0 or below, or a lowest low of NO_LOW or
-            // above, counts as none found.
+            // above, counts as none found. -1 in a count means no security
+            // could be judged there yet; the first judged one starts it.
             const float highest = window.Highest(w);
             const float lowest = window.Lowest(w);
-            if (highest > 0) CountExtreme(days.newHighs, w, bar.high > highest);
-            if (lowest < NO_LOW) CountExtreme(days.newLows, w, bar.low < lowest);
+            if (highest > 0) newHighs[w] = std::max(newHighs[w], 0) + (bar.high > highest ? 1 : 0);
+            if (lowest < NO_LOW) newLows[w] = std::max(newLows[w], 0) + (bar.low < lowest ? 1 : 0);
         }
         window.Add(w, bar.high, bar.low);
         ++w;
@@ -116,14 +122,10 @@ float ExtremeValue(int count) {
     return count == -1 ? 0.0f : static_cast<float>(count);
 }
 
-bool WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, int series,
-                 const BreadthDays& days, int slots, Prompt& prompt) {
+// Through a writer open on the directory.
+bool WriteSeries(StoreWriter& writer, int series, const BreadthDays& days, int slots,
+                 Prompt& prompt) {
     const char* symbol = kSeries[series].symbol;
-    if (writer.Open(directory) != Result::Ok) {
-        prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
-                    PromptButtons::Ok);
-        return false;
-    }
     std::vector<PriceBar> bars;
     for (int v = 0; v < slots; ++v) {
         // A day on which one security moved and no other did is left out.
@@ -157,7 +159,6 @@ bool WriteSeries(StoreWriter& writer, const std::filesystem::path& directory, in
     if (!stored)
         prompt.Show(NotStoredText(symbol, writer.LastFailure()), kAppCaption, PromptIcon::Warning,
                     PromptButtons::Ok);
-    writer.Close();
     return stored;
 }
 
@@ -238,11 +239,18 @@ BreadthOutcome CalculateBreadth(const BreadthRequest& request, Prompt& prompt, c
         }
     }
     reader.Close();
+    // One writer for the five series; each is still rebuilt beside its old
+    // bars and replaces them whole.
+    if (writer.Open(request.directory) != Result::Ok) {
+        prompt.Show(writer.OpenFailureMessage(), kAppCaption, PromptIcon::Warning,
+                    PromptButtons::Ok);
+        return BreadthOutcome::NotStored;
+    }
     const BreadthDays empty(0);
     for (int series = 0; series < 5; ++series)
-        if (!WriteSeries(writer, request.directory, series, days ? *days : empty,
-                         days ? reached : 0, prompt))
+        if (!WriteSeries(writer, series, days ? *days : empty, days ? reached : 0, prompt))
             return BreadthOutcome::NotStored;
+    writer.Close();
     return BreadthOutcome::Written;
 }
 

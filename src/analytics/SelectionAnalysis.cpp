@@ -27,11 +27,11 @@ std::optional<std::int32_t> ParseDisplayDate(const std::string& text) {
     return date;
 }
 
-std::int32_t StoreDateToCalendar(std::int32_t storeDate) {
-    const std::string digits = std::to_string(storeDate);
+std::int32_t AnyStoreDateToCalendar(std::int32_t storeDate) {
     const std::int32_t monthDay = storeDate % 10000;
-    if (digits.size() == 8) return storeDate;
-    if (digits.size() == 7) return (2000 + storeDate / 10000 % 100) * 10000 + monthDay;
+    const std::size_t length = std::to_string(storeDate).size();
+    if (length == 8) return storeDate;
+    if (length == 7) return (2000 + storeDate / 10000 % 100) * 10000 + monthDay;
     return (1900 + storeDate / 10000 % 100) * 10000 + monthDay;
 }
 

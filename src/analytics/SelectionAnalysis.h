@@ -17,8 +17,19 @@ struct SelectionRow {
 
 // "MM/DD/YYYY" as the security list shows it; no value for other text.
 std::optional<std::int32_t> ParseDisplayDate(const std::string& text);
-// A store date (YYYYMMDD, CYYMMDD or YYMMDD) as a calendar date YYYYMMDD.
-std::int32_t StoreDateToCalendar(std::int32_t storeDate);
+// A store date (YYYYMMDD, CYYMMDD or YYMMDD) as a calendar date YYYYMMDD, by
+// the length of the number's text (a minus sign counting): eight characters
+// are taken as they are, seven as CYYMMDD of the 2000s, others as YYMMDD of
+// the 1900s.
+std::int32_t AnyStoreDateToCalendar(std::int32_t storeDate);
+// The same, inline for the usual forms: the calculations convert every bar's
+// date. Below 2,000,000 both YYMMDD and CYYMMDD come to the date plus
+// 19,000,000.
+inline std::int32_t StoreDateToCalendar(std::int32_t storeDate) {
+    if (storeDate >= 0 && storeDate < 2'000'000) return storeDate + 19'000'000;
+    if (storeDate >= 10'000'000 && storeDate < 100'000'000) return storeDate;
+    return AnyStoreDateToCalendar(storeDate);
+}
 
 // The symbols of a list separated by single spaces; an empty text has none.
 std::vector<std::string> SplitSymbolList(const std::string& list);

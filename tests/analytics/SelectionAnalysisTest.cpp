@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 #include "DayCalendar.h"
 #include "SelectionAnalysis.h"
 
@@ -18,6 +21,24 @@ TEST(StoreDateTest, EveryStoredForm) {
     EXPECT_EQ(StoreDateToCalendar(1050315), 20050315);
     EXPECT_EQ(StoreDateToCalendar(991231), 19991231);
     EXPECT_EQ(StoreDateToCalendar(100101), 19100101);
+    // The inline forms give what the rule by the text's length gives, at
+    // and around every length and across the usual dates.
+    std::vector<std::int32_t> dates = {0,
+                                       -1,
+                                       -99999,
+                                       -100000,
+                                       -999999,
+                                       -1000000,
+                                       -9999999,
+                                       -10000000,
+                                       std::numeric_limits<std::int32_t>::min(),
+                                       std::numeric_limits<std::int32_t>::max()};
+    for (std::int32_t power = 10; power <= 1'000'000'000; power *= 10)
+        for (const std::int32_t near : {power - 1, power, power + 1, 2 * power - 1, 2 * power})
+            dates.push_back(near);
+    for (std::int32_t date = 0; date < 21'000'000; date += 997) dates.push_back(date);
+    for (const std::int32_t date : dates)
+        EXPECT_EQ(StoreDateToCalendar(date), AnyStoreDateToCalendar(date)) << date;
 }
 
 TEST(AdjustedDatesTest, WeekendsMoveToTheTradingWeek) {
