@@ -33,9 +33,11 @@ TEST(StoreDateTest, EveryStoredForm) {
                                        -10000000,
                                        std::numeric_limits<std::int32_t>::min(),
                                        std::numeric_limits<std::int32_t>::max()};
-    for (std::int32_t power = 10; power <= 1'000'000'000; power *= 10)
+    for (std::int64_t wide = 10; wide <= 1'000'000'000; wide *= 10) {
+        const auto power = static_cast<std::int32_t>(wide);
         for (const std::int32_t near : {power - 1, power, power + 1, 2 * power - 1, 2 * power})
             dates.push_back(near);
+    }
     for (std::int32_t date = 0; date < 21'000'000; date += 997) dates.push_back(date);
     for (const std::int32_t date : dates)
         EXPECT_EQ(StoreDateToCalendar(date), AnyStoreDateToCalendar(date)) << date;
