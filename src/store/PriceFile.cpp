@@ -1,7 +1,7 @@
 #include "PriceFile.h"
 
 #include <algorithm>
-#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "Coding.h"
@@ -47,23 +47,30 @@ int CountedBars(std::span<const std::uint8_t> header, std::uint64_t size) {
 }
 
 bool ReadPriceFile(const std::filesystem::path& path, std::vector<PriceBar>& bars) {
-    bars.clear();
+    // The file's whole records are read straight into the bars' storage, the
+    // header in the first place, and each record is decoded where it lies, one
+    // place towards the front: no buffer of its own, no copy.
+    static_assert(sizeof(PriceBar) == p::kRecordSize && std::is_trivially_copyable_v<PriceBar>);
     NativeFile file;
     const auto size = file.Open(path, NativeFile::Mode::Read) ? file.Size() : std::nullopt;
-    if (!size) return false;
     // Bytes past the largest count a header can state are never bars.
     constexpr std::uint64_t kLargest = p::kHeaderSize + (p::kMaxRecords + 1) * p::kRecordSize;
-    const auto length = static_cast<std::size_t>(std::min(*size, kLargest));
-    // Left uninitialised: the read fills it, and zeroing it costs more than decoding.
-    const auto buffer =
-        std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(length, 1));
-    const std::span<std::uint8_t> bytes(buffer.get(), length);
-    if (!file.ReadAt(0, bytes)) return false;
-    const int count = CountedBars(bytes, bytes.size());
-    bars.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        bars[static_cast<std::size_t>(i)] = DecodePriceRecord(bytes.subspan(
-            p::kHeaderSize + static_cast<std::size_t>(i) * p::kRecordSize, p::kRecordSize));
+    const auto records =
+        static_cast<std::size_t>(std::min(size.value_or(0), kLargest) / p::kRecordSize);
+    bars.resize(records);
+    const std::span bytes(reinterpret_cast<std::uint8_t*>(bars.data()), records * p::kRecordSize);
+    if (!size || !file.ReadAt(0, bytes)) {
+        bars.clear();
+        return false;
+    }
+    const auto count = static_cast<std::size_t>(CountedBars(bytes, bytes.size()));
+    PriceRecord record;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::copy_n(bytes.begin() + static_cast<long>((i + 1) * p::kRecordSize), record.size(),
+                    record.begin());
+        bars[i] = DecodePriceRecord(record);
+    }
+    bars.resize(count);
     return true;
 }
 
