@@ -23,6 +23,13 @@ Periodicity PeriodicityOf(char stored) {
     return Periodicity::Monthly;
 }
 
+// The run's writer is opened for each security and closed again on every
+// way out, so that other programs get the directory between securities.
+struct CloseWhenDone {
+    StoreWriter& writer;
+    ~CloseWhenDone() { writer.Close(); }
+};
+
 char PeriodicityChar(Periodicity periodicity) {
     switch (periodicity) {
         case Periodicity::Daily:
@@ -68,7 +75,8 @@ CDownloader::CDownloader(HttpClient& http, Prompt& prompt, const Clock& clock, E
       pump_(pump),
       services_(std::move(services)),
       reportPath_(std::move(reportPath)),
-      session_{http, prompt} {}
+      session_{http, prompt},
+      writer_(prompt, clock) {}
 
 Result CDownloader::RunDownload(const std::string& symbols, std::int32_t start, std::int32_t end,
                                 Periodicity periodicity, Progress& progress) {
@@ -222,8 +230,9 @@ int CDownloader::DownloadSecurity(const std::string& symbol, std::int32_t start,
     // An empty answer must not empty a price file that is to be rebuilt.
     if (mode == DownloadMode::Overwrite && fetch.rows.empty()) return 0;
 
-    StoreWriter writer(prompt_, clock_);
+    StoreWriter& writer = writer_;
     if (!OpenWriter(writer)) return 0;
+    const CloseWhenDone closeWhenDone{writer};
     // Read under the writer's lock, so nothing changes them before the rebuild.
     std::optional<std::vector<PriceBar>> stored;
     if (mode == DownloadMode::Overwrite) {
@@ -264,8 +273,9 @@ int CDownloader::AddDayQuote(const std::string& symbol, std::int32_t end, Period
 int CDownloader::FetchQuoteOnly(const SecurityRecord& entry) {
     // The day's quote is a daily bar of a trading day.
     if (entry.periodicity != 'D' || !IsTradingDay()) return 0;
-    StoreWriter writer(prompt_, clock_);
+    StoreWriter& writer = writer_;
     if (!OpenWriter(writer)) return 0;
+    const CloseWhenDone closeWhenDone{writer};
     const int result =
         FetchDayQuote(session_, writer, clock_, services_.quote,
                       {entry.symbol, entry.firstDate, entry.lastDate, entry.periodicity});

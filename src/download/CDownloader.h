@@ -120,6 +120,9 @@ private:
     // whether a writer has checked the whole index since.
     std::optional<EntryTable> positions_;
     bool indexChecked_ = false;
+    // One writer, opened and closed for each security: what it checked of the
+    // index at one open it need not check again at the next.
+    StoreWriter writer_;
 };
 
 // Hours, minutes and seconds, at least two digits each: "00:01:05".

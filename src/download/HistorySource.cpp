@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 #include "CalendarDate.h"
 #include "Coding.h"
@@ -118,9 +119,10 @@ HistoryPage ReadHistoryResponse(const std::vector<std::string>& lines, std::int3
         }
         if (raw.empty() || raw[0] == '<' || raw[0] == 'D') continue;
         ++page.dataLines;
-        std::optional<std::string> line = forexRows ? ReshapeForexLine(raw) : raw;
-        if (!line) continue;
-        std::vector<std::string> fields = SplitFields(*line);
+        // A history line is split where it is; a FOREX line is reshaped first.
+        std::optional<std::string> reshaped;
+        if (forexRows && !(reshaped = ReshapeForexLine(raw))) continue;
+        std::vector<std::string> fields = SplitFields(reshaped ? *reshaped : raw);
         if (fields.size() < kRowFields) continue;
         const std::optional<std::int32_t> date = ParseRowDate(fields[0]);
         if (!date) continue;
@@ -163,7 +165,8 @@ HistoryFetch FetchHistory(FetchSession& session, const std::string& baseUrl,
         HistoryPage read = ReadHistoryResponse(*lines, start);
         if (read.rejected) return {FetchStatus::Rejected, {}, 0};
         // Each page is older than the one before it.
-        fetch.rows.insert(fetch.rows.begin(), read.rows.begin(), read.rows.end());
+        fetch.rows.insert(fetch.rows.begin(), std::make_move_iterator(read.rows.begin()),
+                          std::make_move_iterator(read.rows.end()));
         fetch.newRecords += read.newRecords;
         if (!paged || read.dataLines != kRowsPerPage || page + 1 == kMaxPages) return fetch;
     }

@@ -93,6 +93,26 @@ std::vector<std::uint8_t> IndexImage::Bytes() const {
     return bytes;
 }
 
+IndexImage::Loaded IndexImage::AsLoaded() const {
+    Loaded loaded{rawHeader_, storedCount_, presentRecords_, looseBytes_};
+    loaded.bytes.insert(loaded.bytes.end(), records_.begin(), records_.end());
+    loaded.bytes.insert(loaded.bytes.end(), tail_.begin(), tail_.end());
+    return loaded;
+}
+
+bool IndexImage::IsAsLoaded(const Loaded& loaded) const {
+    if (loaded.storedCount != storedCount_ || loaded.presentRecords != presentRecords_ ||
+        loaded.looseBytes != looseBytes_ ||
+        loaded.bytes.size() != rawHeader_.size() + records_.size() + tail_.size())
+        return false;
+    auto at = loaded.bytes.begin();
+    for (const std::vector<std::uint8_t>* part : {&rawHeader_, &records_, &tail_}) {
+        if (!std::equal(part->begin(), part->end(), at)) return false;
+        at += static_cast<long>(part->size());
+    }
+    return true;
+}
+
 Result IndexSet::Load(const std::filesystem::path& directory, IndexHandles* keep, bool readOnly,
                       bool xmasterRecords) {
     IndexHandles opened;

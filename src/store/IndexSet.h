@@ -59,6 +59,18 @@ public:
     void Remove(std::uint32_t index);
     std::vector<std::uint8_t> Bytes() const;
 
+    // The file as loaded, as far as a check of it can tell: its header as it
+    // was on disk, its records and what follows them, and its counts.
+    struct Loaded {
+        std::vector<std::uint8_t> bytes;
+        std::int64_t storedCount = 0;
+        std::uint32_t presentRecords = 0;
+        std::size_t looseBytes = 0;
+    };
+    Loaded AsLoaded() const;
+    // Whether AsLoaded() would equal `loaded`, without making it.
+    bool IsAsLoaded(const Loaded& loaded) const;
+
 private:
     std::vector<std::uint8_t> header_;
     std::vector<std::uint8_t> records_;

@@ -302,6 +302,12 @@ std::vector<std::string> IndexDamage(const IndexSet& index) {
     return damage;
 }
 
+std::vector<std::string> XmasterHeaderDamage(const IndexSet& index) {
+    std::vector<std::string> damage;
+    if (index.hasXmaster) CheckXmasterHeader(index, damage);
+    return damage;
+}
+
 std::optional<std::string> IndexDamageOf(const std::filesystem::path& directory) {
     if (!PathExists(FindFile(directory, kEmasterName))) return std::nullopt;
     IndexSet index;

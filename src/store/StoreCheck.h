@@ -17,6 +17,10 @@ namespace corvane {
 // number or a symbol. Writers refuse a directory while any is found. One
 // line each; empty for a sound index.
 std::vector<std::string> IndexDamage(const IndexSet& index);
+// What IndexDamage finds in XMASTER's header alone (its signature and its
+// counts): all there is to check when MASTER and EMASTER are known sound
+// and only the header of XMASTER was read.
+std::vector<std::string> XmasterHeaderDamage(const IndexSet& index);
 
 // The first disagreement among a data directory's index files, read only
 // and quickly (price files are not read): what a window says of a

@@ -93,11 +93,19 @@ Result StoreWriter::FailOpen(OpenFailure failure, std::string problem) {
 
 // A change to index files that disagree would make them worse: a MASTER
 // that lost records, for one, hands out the file numbers of securities
-// that exist.
-std::optional<std::string> StoreWriter::Damage() const {
-    const std::vector<std::string> damage = IndexDamage(index_);
-    if (damage.empty()) return std::nullopt;
-    return damage.front();
+// that exist. A writer opened again and again on the directory of a run
+// finds the low files as it last found them sound, byte for byte, as a rule:
+// it then checks XMASTER's header only.
+std::optional<std::string> StoreWriter::Damage() {
+    const bool lowAsChecked = !wholeIndex_ && soundLowFiles_ &&
+                              index_.master.IsAsLoaded(soundLowFiles_->first) &&
+                              index_.emaster.IsAsLoaded(soundLowFiles_->second);
+    const std::vector<std::string> damage =
+        lowAsChecked ? XmasterHeaderDamage(index_) : IndexDamage(index_);
+    if (!damage.empty()) return damage.front();
+    if (!wholeIndex_ && !lowAsChecked)
+        soundLowFiles_.emplace(index_.master.AsLoaded(), index_.emaster.AsLoaded());
+    return std::nullopt;
 }
 
 std::string StoreWriter::OpenFailureMessage() const {

@@ -132,7 +132,7 @@ private:
     Result OpenIndex(const std::filesystem::path& directory, std::chrono::milliseconds wait,
                      const EntryTable* positions);
     Result FailOpen(OpenFailure failure, std::string problem);
-    std::optional<std::string> Damage() const;
+    std::optional<std::string> Damage();
     std::optional<Slot> ChooseSlot() const;
     bool NumberTaken(std::uint16_t number, bool extended) const;
     std::int32_t TwoYearsAgo() const;
@@ -179,6 +179,8 @@ private:
     bool wholeIndex_ = true;                 // every XMASTER record read and checked
     const EntryTable* positions_ = nullptr;  // of a light open
     std::optional<KnownEntry> known_;
+    // MASTER and EMASTER as a light open of this writer last found them sound.
+    std::optional<std::pair<IndexImage::Loaded, IndexImage::Loaded>> soundLowFiles_;
     IndexHandles handles_;  // the index files, open for writing records in place
     OpenFailure openFailure_ = OpenFailure::None;
     std::string failure_;
